@@ -1,0 +1,33 @@
+# launcher.exe: a 32-bit GUI program without a console, linked statically,
+# importing only DLLs that Windows keeps in its KnownDLLs list.
+enable_language(RC)
+
+set(LAUNCHER_EXECUTION_LEVEL "asInvoker" CACHE STRING
+    "Execution level in the manifest: asInvoker, highestAvailable or requireAdministrator")
+set_property(CACHE LAUNCHER_EXECUTION_LEVEL PROPERTY STRINGS asInvoker highestAvailable requireAdministrator)
+if(NOT LAUNCHER_EXECUTION_LEVEL MATCHES "^(asInvoker|highestAvailable|requireAdministrator)$")
+    message(FATAL_ERROR "LAUNCHER_EXECUTION_LEVEL must be asInvoker, highestAvailable or requireAdministrator")
+endif()
+
+set(LAUNCHER_VERSION_QUAD "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}.0")
+set(LAUNCHER_MANIFEST "${CMAKE_CURRENT_BINARY_DIR}/launcher.manifest")
+set(LAUNCHER_ICON "${PROJECT_SOURCE_DIR}/res/launcher.ico")
+set(LAUNCHER_MESSAGES "${PROJECT_SOURCE_DIR}/res/messages.inc")
+configure_file(res/launcher.manifest "${LAUNCHER_MANIFEST}" @ONLY)
+configure_file(res/launcher.rc.in "${CMAKE_CURRENT_BINARY_DIR}/launcher.rc" @ONLY)
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+
+# Small and free of DLL dependencies: the C++ and GCC runtimes are static,
+# and the C runtime is the system's msvcrt.dll.
+set(LAUNCHER_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--dynamicbase -Wl,--nxcompat
+    -Wl,--no-insert-timestamp -Wl,--gc-sections -s)
+
+add_executable(launcher WIN32
+    src/launcher/main.cpp
+    src/platform/win32_platform.cpp
+    "${CMAKE_CURRENT_BINARY_DIR}/launcher.rc")
+set_source_files_properties("${CMAKE_CURRENT_BINARY_DIR}/launcher.rc" PROPERTIES
+    OBJECT_DEPENDS "${LAUNCHER_MANIFEST};${LAUNCHER_ICON};${LAUNCHER_MESSAGES}")
+target_link_libraries(launcher PRIVATE launcher_core shell32 shlwapi advapi32 user32 kernel32)
+target_link_options(launcher PRIVATE ${LAUNCHER_LINK_OPTIONS})
+launcher_warnings(launcher)

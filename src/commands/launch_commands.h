@@ -1,0 +1,71 @@
+// The installer and agent commands: the program to start and its argument
+// vector, built from the run's settings. Builders check no file; the launch
+// sequence tests existence afterwards.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/process_launch.h"
+
+namespace launcher {
+
+/// The commands of a run, as the launch sequence keeps them.
+struct LaunchCommands {
+    std::string InstallerProgram;  ///< executable installer, or msiexec.exe
+    std::string installerImage;    ///< the MSI package (MSI case only)
+    ArgVector installerArglist;
+    std::string AgentProgram;  ///< the agent's program under its location
+    ArgVector agentArglist;
+};
+
+/// What the installer commands are built from.
+struct InstallerSettings {
+    const std::string& launcherDir;
+    const std::string& iniInstallerLocation;
+    int isSilent;
+    const std::string& nl;
+    const std::string& appDataLocation;
+    const std::vector<std::string>& argInstallerArgs;
+    const std::vector<std::string>& iniInstallerArgs;
+};
+
+/// What the agent command is built from.
+struct AgentSettings {
+    const std::string& refLocation;
+    const std::string& iniManagerLauncher;
+    const std::string& iniManagerLauncherSilent;
+    int isSilent;
+    int argIsUserAdmin;
+    const std::string& iniIsAdmin;
+    const std::string& inputFile;
+    const std::string& appDataLocation;
+    const std::string& nl;
+    const std::vector<std::string>& argManagerArgs;
+    const std::vector<std::string>& iniManagerArgs;
+};
+
+/// Returns true when path has at least 5 characters and ends in ".msi"
+/// exactly (lower case).
+bool isMsiPackage(const std::string& path);
+
+/// Returns true when path ends in java, javaw, java.exe or javaw.exe
+/// (letter case as written).
+bool isJavaRuntime(const std::string& path);
+
+/// Sets InstallerProgram and installerArglist for an executable installer
+/// under launcherDir: "/S" when silent, "/L" with the language, and one
+/// "/v" element carrying the escaped properties.
+void buildInstallerCommand(const InstallerSettings& settings, LaunchCommands& commands);
+
+/// Sets InstallerProgram (msiexec.exe of the system directory, never one
+/// from the current directory or PATH), installerImage and installerArglist.
+void buildMsiCommand(Platform& platform, const InstallerSettings& settings, LaunchCommands& commands);
+
+/// Sets AgentProgram and agentArglist in their fixed order: program, the
+/// jar of a Java runtime, silent options, -isAdmin, -input, -dataLocation,
+/// -nl, then the agent arguments.
+void buildAgentCommand(const AgentSettings& settings, LaunchCommands& commands);
+
+}  // namespace launcher

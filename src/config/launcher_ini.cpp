@@ -1,0 +1,103 @@
+#include "config/launcher_ini.h"
+
+#include "config/text_rules.h"
+#include "messages/messages.h"
+#include "platform/text_file.h"
+
+namespace launcher {
+
+const std::vector<IniKey>& iniKeys() {
+    static const std::vector<IniKey> keys = {
+        {IniSection::Installer, "LOCATION", &IniValues::iniInstallerLocation, nullptr},
+        {IniSection::Installer, "ARG", nullptr, &IniValues::iniInstallerArgs},
+        {IniSection::Installer, "LICENSEACCEPTED", &IniValues::iniLicenseAccepted, nullptr},
+        {IniSection::Manager, "LOCATION_KEY", &IniValues::iniManagerLocationKey, nullptr},
+        {IniSection::Manager, "LOCATION_FILE", &IniValues::iniManagerLocationFile, nullptr},
+        {IniSection::Manager, "VERSION", &IniValues::iniManagerVersion, nullptr},
+        {IniSection::Manager, "LAUNCHER", &IniValues::iniManagerLauncher, nullptr},
+        {IniSection::Manager, "LAUNCHER_SILENT", &IniValues::iniManagerLauncherSilent, nullptr},
+        {IniSection::Manager, "INPUT_FILE", &IniValues::iniManagerInput, nullptr},
+        {IniSection::Manager, "MODE", &IniValues::iniMode, nullptr},
+        {IniSection::Manager, "ARG", nullptr, &IniValues::iniManagerArgs},
+        {IniSection::Common, "SILENT", &IniValues::iniSilent, nullptr},
+        {IniSection::Common, "ISADMIN", &IniValues::iniIsAdmin, nullptr},
+        {IniSection::Common, "APPDATALOCATION", &IniValues::iniAppDataLocation, nullptr},
+        {IniSection::Common, "NL", &IniValues::iniNL, nullptr},
+    };
+    return keys;
+}
+
+bool parseSectionHeader(std::string_view line, IniSection& section) {
+    const std::string trimmed = trimSpaces(line);
+    if (trimmed == "[INSTALLER]") {
+        section = IniSection::Installer;
+    } else if (trimmed == "[MANAGER]") {
+        section = IniSection::Manager;
+    } else if (trimmed == "[COMMON]") {
+        section = IniSection::Common;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+const IniKey* findIniKey(IniSection section, std::string_view key) {
+    for (const IniKey& entry : iniKeys()) {
+        if (entry.section == section && key == entry.name) return &entry;
+    }
+    return nullptr;
+}
+
+bool parseLaunchMode(std::string_view value, LaunchMode& mode) {
+    const std::string trimmed = trimSpaces(value);
+    if (trimmed == "INSTALL") {
+        mode = LaunchMode::INSTALL;
+    } else if (trimmed == "UNINSTALL") {
+        mode = LaunchMode::UNINSTALL;
+    } else if (trimmed == "EXTENSION") {
+        mode = LaunchMode::EXTENSION;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void applyIniLine(std::string_view line, IniSection& section, IniValues& values) {
+    // Comments only in the very first column; a ";" after blanks is text.
+    if (!line.empty() && line[0] == ';') return;
+    if (parseSectionHeader(line, section)) return;
+    if (!line.empty() && line[0] == '[') {
+        // Any other bracketed line closes the section until a known header.
+        section = IniSection::None;
+        return;
+    }
+    if (section == IniSection::None) return;
+    std::string key;
+    std::string value;
+    if (splitKeyValue(line, key, value) != 0) return;
+    const IniKey* entry = findIniKey(section, key);
+    if (entry == nullptr) return;
+    if (entry->list != nullptr) {
+        (values.*(entry->list)).push_back(value);
+        return;
+    }
+    values.*(entry->text) = value;
+    if (entry->text == &IniValues::iniMode) parseLaunchMode(value, values.mode);
+}
+
+bool readLauncherIni(Platform& platform, const std::string& path, IniValues& values) {
+    std::unique_ptr<TextLineReader> reader = openTextFile(platform, path);
+    if (!reader) {
+        const std::string format = loadMessage(platform, kMsgCannotOpenIni);
+        showMessageBox(platform, formatMessage(platform, format, path), std::string(), kBoxError);
+        return false;
+    }
+    values.iniInstallerArgs.clear();
+    values.iniManagerArgs.clear();
+    IniSection section = IniSection::None;
+    std::string_view line;
+    while (reader->nextLine(line)) applyIniLine(line, section, values);
+    return true;
+}
+
+}  // namespace launcher

@@ -1,0 +1,71 @@
+// The launcher's INI file: three sections of key=value lines, read exactly
+// as written. Nothing is trimmed but section headers and the MODE value.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace launcher {
+
+/// What the INI "MODE" selects: only the message shown when no installer
+/// is configured.
+enum class LaunchMode { INSTALL, UNINSTALL, EXTENSION };
+
+/// The section the reader is in.
+enum class IniSection { None, Installer, Manager, Common };
+
+/// The values of the INI file, each as written after its "=".
+struct IniValues {
+    std::string iniInstallerLocation;
+    std::vector<std::string> iniInstallerArgs;
+    std::string iniLicenseAccepted;
+    std::string iniManagerLocationKey;
+    std::string iniManagerLocationFile;
+    std::string iniManagerVersion;
+    std::string iniManagerLauncher;
+    std::string iniManagerLauncherSilent;
+    std::string iniManagerInput;
+    std::string iniMode;
+    LaunchMode mode = LaunchMode::INSTALL;
+    std::vector<std::string> iniManagerArgs;
+    std::string iniSilent;
+    std::string iniIsAdmin;
+    std::string iniAppDataLocation;
+    std::string iniNL;
+};
+
+/// How one key of a section is stored: into a text field or onto a list.
+struct IniKey {
+    IniSection section;
+    const char* name;
+    std::string IniValues::*text;
+    std::vector<std::string> IniValues::*list;
+};
+
+/// Returns the table of every section's keys, in the file's documented order.
+const std::vector<IniKey>& iniKeys();
+
+/// Returns true and sets section when the line, trimmed of blanks, is one
+/// of the three headers.
+bool parseSectionHeader(std::string_view line, IniSection& section);
+
+/// Returns the key entry of section named exactly key, or null.
+const IniKey* findIniKey(IniSection section, std::string_view key);
+
+/// Returns true and sets mode when the MODE value, trimmed of blanks, names
+/// one; otherwise mode stays as it was.
+bool parseLaunchMode(std::string_view value, LaunchMode& mode);
+
+/// Reads the INI file at path into values. When it cannot be opened, shows
+/// the error box of message 1 with the path (always: the settings are not
+/// known yet) and returns false.
+bool readLauncherIni(Platform& platform, const std::string& path, IniValues& values);
+
+/// Applies one line (a piece of at most 254 characters) to values, as the
+/// reader does; section is the reader's state.
+void applyIniLine(std::string_view line, IniSection& section, IniValues& values);
+
+}  // namespace launcher

@@ -1,0 +1,47 @@
+// Where the installed agent lives: a registry value, or else a reference
+// properties file whose path may hold one folder placeholder.
+#pragma once
+
+#include <string>
+
+#include "messages/trace_file.h"
+#include "platform/platform.h"
+
+namespace launcher {
+
+/// The results of a lookup, as the launch sequence keeps them.
+struct AgentDiscovery {
+    std::string refLocation;  ///< kept when a named source cannot be opened
+    std::string refVersion;   ///< empty when no installed version was found
+};
+
+/// What a lookup reads.
+struct AgentSources {
+    const std::string& iniManagerLocationKey;
+    const std::string& iniManagerLocationFile;
+    int isUserAdmin;
+    const std::string& launcherDir;
+};
+
+/// Largest registry string read, terminator included.
+inline constexpr std::size_t kRegistryValueLimit = 255;
+
+/// Sets refLocation from the registry key (when named) or else the
+/// reference file, then refVersion from the agent's files. Traces both.
+void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources& sources, AgentDiscovery& result);
+
+/// Reads the string value into output: untouched when the key cannot be
+/// opened, empty when the value is missing or longer than 254 bytes.
+void readRegistryString(Platform& platform, RegistryHive hive, const std::string& key, const std::string& valueName,
+                        std::string& output);
+
+/// Returns text with the first occurrence of the first placeholder of the
+/// table that occurs in it replaced; a folder the system cannot deliver
+/// leaves the placeholder as written.
+std::string expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
+                                     const std::string& launcherDir);
+
+/// Returns text with the first occurrence of pattern replaced.
+std::string replaceFirst(const std::string& text, const std::string& pattern, const std::string& replacement);
+
+}  // namespace launcher

@@ -1,0 +1,111 @@
+#include "discovery/installed_version.h"
+
+#include "platform/path_utils.h"
+#include "platform/text_file.h"
+
+namespace launcher {
+
+namespace {
+
+constexpr std::string_view kDataLocationKey = "tessa.appDataLocation";
+constexpr std::string_view kPackageId = "id='com.norvex.tessa.agent'";
+constexpr std::string_view kPackageTag = "<package";
+constexpr std::string_view kVersionAttribute = "version='";
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+}  // namespace
+
+std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& trace, const std::string& location) {
+    trace.line("Get Installed QM Version: \n");
+    trace.value("qmLocatoin", location);
+    if (location.empty()) return std::nullopt;
+
+    std::string agentDir = location;
+    stripTrailingSeparator(agentDir);
+    const std::string configFile = agentDir + "\\eclipse\\configuration\\config.ini";
+    trace.value("configFile", configFile);
+
+    std::string rawValue;
+    readConfigValue(platform, configFile, rawValue);
+    if (rawValue.empty()) return std::nullopt;
+
+    std::string dataDir = collapseSeparators(unescapeDriveColon(rawValue));
+    stripTrailingSeparator(dataDir);
+    trace.value("appDataDir", dataDir);
+    if (dataDir.empty()) return std::nullopt;
+
+    const std::string installedXml = dataDir + "\\installed.xml";
+    trace.value("installedXMLFile", installedXml);
+    std::string version;
+    readPackageVersion(platform, installedXml, version);
+    trace.value("currVersion", version);
+    if (version.empty()) return std::nullopt;
+    return version;
+}
+
+void readConfigValue(Platform& platform, const std::string& path, std::string& output) {
+    std::unique_ptr<TextLineReader> reader = openTextFile(platform, path);
+    if (!reader) return;
+    output.clear();
+    std::string_view line;
+    while (reader->nextLine(line)) {
+        if (!line.empty() && line[0] == '#') continue;
+        // The key is compared over its own length: a longer key that starts
+        // with it matches too.
+        if (line.substr(0, kDataLocationKey.size()) != kDataLocationKey) continue;
+        const std::size_t equals = line.find('=');
+        if (equals == std::string_view::npos) return;  // a key line without "=" ends the search
+        output.assign(line.substr(equals + 1));
+    }
+}
+
+void readPackageVersion(Platform& platform, const std::string& path, std::string& output) {
+    std::unique_ptr<TextLineReader> reader = openTextFile(platform, path);
+    if (!reader) return;
+    output.clear();
+    std::string_view line;
+    while (reader->nextLine(line)) {
+        const std::size_t version = line.find(kVersionAttribute);
+        if (version == std::string_view::npos) continue;
+        if (line.find(kPackageTag) == std::string_view::npos || line.find(kPackageId) == std::string_view::npos) {
+            continue;
+        }
+        const std::size_t start = version + kVersionAttribute.size();
+        const std::size_t quote = line.find('\'', start);
+        if (quote == std::string_view::npos) continue;
+        output.assign(line.substr(start, quote - start));
+        return;
+    }
+}
+
+std::string unescapeDriveColon(const std::string& source) {
+    if (source.size() >= 3 && source[1] == '\\' && source[2] == ':') return source.substr(0, 1) + source.substr(2);
+    return source;
+}
+
+std::string collapseSeparators(const std::string& source) {
+    if (source.size() < 2) return source;
+    std::string result;
+    std::size_t i = 0;
+    if (source[0] == '\\' && source[1] == '\\') {
+        result = "\\\\";
+        i = 2;
+    }
+    bool lastKeptSeparator = false;
+    for (; i < source.size(); ++i) {
+        const char c = source[i];
+        if (!isSeparator(c)) {
+            result += c;
+            lastKeptSeparator = false;
+        } else if (lastKeptSeparator) {
+            lastKeptSeparator = false;  // dropped: the next one is kept again
+        } else {
+            result += c;
+            lastKeptSeparator = true;
+        }
+    }
+    return result;
+}
+
+}  // namespace launcher

@@ -1,0 +1,33 @@
+// The version of an installed agent, read from its own files in two hops:
+// config.ini names the data directory, whose installed.xml records the
+// agent package and its version.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "messages/trace_file.h"
+#include "platform/platform.h"
+
+namespace launcher {
+
+/// Returns the version of the agent installed at location, or nothing.
+/// Traces each path it reads.
+std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& trace, const std::string& location);
+
+/// Sets output to the value of the last usable tessa.appDataLocation line of
+/// the file; leaves output as it was when the file cannot be opened.
+void readConfigValue(Platform& platform, const std::string& path, std::string& output);
+
+/// Sets output to the version of the first line naming the agent package;
+/// leaves output as it was when the file cannot be opened.
+void readPackageVersion(Platform& platform, const std::string& path, std::string& output);
+
+/// Returns source without the backslash of an escaped drive colon ("C\:").
+std::string unescapeDriveColon(const std::string& source);
+
+/// Returns source with runs of separators halved (a pair becomes one); two
+/// leading backslashes of a share path stay.
+std::string collapseSeparators(const std::string& source);
+
+}  // namespace launcher

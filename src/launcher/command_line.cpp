@@ -1,0 +1,93 @@
+#include "launcher/command_line.h"
+
+#include "messages/messages.h"
+
+namespace launcher {
+
+namespace {
+
+enum class OptionKind { Help, Value, Flag, List };
+
+// Every option, compared exactly and case-sensitively with the whole
+// argument. A value option writes its text field (and -log also isDebug),
+// a flag option its flag, a list option selects the list.
+struct Option {
+    const char* name;
+    OptionKind kind;
+    std::string CommandLineValues::*text = nullptr;
+    int CommandLineValues::*flag = nullptr;
+    CollectMode collect = CollectMode::NONE;
+};
+
+const Option kOptions[] = {
+    {"-help", OptionKind::Help},
+    {"-?", OptionKind::Help},
+    {"/help", OptionKind::Help},
+    {"/?", OptionKind::Help},
+    {"-input", OptionKind::Value, &CommandLineValues::argInputFile},
+    {"-appDataLocation", OptionKind::Value, &CommandLineValues::argAppDataLocation},
+    {"-nl", OptionKind::Value, &CommandLineValues::argNL},
+    {"-silent", OptionKind::Flag, nullptr, &CommandLineValues::argIsSilent},
+    {"-wait", OptionKind::Flag, nullptr, &CommandLineValues::isWait},
+    {"-isAdmin", OptionKind::Flag, nullptr, &CommandLineValues::argIsUserAdmin},
+    {"-licenseAccepted", OptionKind::Flag, nullptr, &CommandLineValues::argLicenseAccepted},
+    {"-installerArgs", OptionKind::List, nullptr, nullptr, CollectMode::INSTALLER_ARGS},
+    {"-managerArgs", OptionKind::List, nullptr, nullptr, CollectMode::MANAGER_ARGS},
+    {"-log", OptionKind::Value, &CommandLineValues::argLogFile, &CommandLineValues::isDebug},
+};
+
+const Option* findOption(const std::string& argument) {
+    for (const Option& option : kOptions) {
+        if (argument == option.name) return &option;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ParseResult parseCommandLine(const std::vector<std::string>& arguments, CommandLineValues& values) {
+    CollectMode mode = CollectMode::NONE;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const Option* option = findOption(argument);
+        if (mode != CollectMode::NONE) {
+            // Collecting: only the two list words are recognised any more.
+            if (option != nullptr && option->kind == OptionKind::List) {
+                mode = option->collect;
+            } else if (mode == CollectMode::INSTALLER_ARGS) {
+                values.argInstallerArgs.push_back(argument);
+            } else {
+                values.argManagerArgs.push_back(argument);
+            }
+            continue;
+        }
+        if (option == nullptr) continue;
+        switch (option->kind) {
+        case OptionKind::Help:
+            return ParseResult::HelpRequested;
+        case OptionKind::Value:
+            // The next argument is the value, whatever it looks like; an
+            // option at the very end is ignored entirely.
+            if (i + 1 < arguments.size()) {
+                values.*(option->text) = arguments[++i];
+                if (option->flag != nullptr) values.*(option->flag) = 1;
+            }
+            break;
+        case OptionKind::Flag:
+            values.*(option->flag) = 1;
+            break;
+        case OptionKind::List:
+            mode = option->collect;
+            break;
+        }
+    }
+    return ParseResult::Continue;
+}
+
+void showUsage(Platform& platform, const std::string& launcherName) {
+    const std::string title = loadMessage(platform, kMsgUsageTitle);
+    const std::string format = loadMessage(platform, kMsgUsageText);
+    showMessageBox(platform, formatMessage(platform, format, launcherName), title, kBoxInformation);
+}
+
+}  // namespace launcher

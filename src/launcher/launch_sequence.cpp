@@ -1,0 +1,194 @@
+#include "launcher/launch_sequence.h"
+
+#include "commands/launch_commands.h"
+#include "config/launcher_ini.h"
+#include "discovery/agent_location.h"
+#include "launcher/command_line.h"
+#include "launcher/effective_settings.h"
+#include "launcher/launch_trace.h"
+#include "messages/messages.h"
+#include "platform/path_utils.h"
+#include "platform/process_launch.h"
+#include "version/version_compare.h"
+
+namespace launcher {
+
+namespace {
+
+constexpr int kCodeGiveUp = 1;
+constexpr int kCodeUserCancel = 1602;
+constexpr int kCodeSetupCancel = 232;
+constexpr int kCodeRestartAgent = 23;
+
+// Every failure after the settings are known: its trace line first, then
+// the error box when dialogs are allowed, then the exit code.
+struct Failure {
+    Platform& platform;
+    LauncherState& state;
+
+    int operator()(int exitCode, int messageId, const std::string& text) const {
+        return show(exitCode, formatMessage(platform, loadMessage(platform, messageId), text));
+    }
+    int operator()(int exitCode, int messageId, long number) const {
+        return show(exitCode, formatMessage(loadMessage(platform, messageId), number));
+    }
+
+private:
+    int show(int exitCode, const std::string& text) const {
+        if (state.isDialogAllowed == 1) {
+            state.traceFile.flush();
+            showMessageBox(platform, text, loadMessage(platform, kMsgErrorTitle), kBoxError);
+        }
+        return exitCode;
+    }
+};
+
+bool isAgentRecentEnough(const LauncherState& state) {
+    return !state.refVersion.empty() && compareVersions(state.refVersion, state.iniManagerVersion) >= 0;
+}
+
+void lookUpAgent(Platform& platform, LauncherState& state) {
+    const AgentSources sources{state.iniManagerLocationKey, state.iniManagerLocationFile, state.isUserAdmin,
+                               state.launcherDir};
+    findInstalledAgent(platform, state.traceFile, sources, state);
+}
+
+int failNoInstaller(const Failure& fail, LauncherState& state) {
+    TraceFile& trace = state.traceFile;
+    switch (state.mode) {
+    case LaunchMode::INSTALL:
+        trace.line("Running in INSTALL Mode.  \n");
+        trace.line("Agent is not detected on the system. Install cannot continue \n");
+        return fail(kCodeGiveUp, kMsgAgentNotFound, state.iniManagerVersion);
+    case LaunchMode::UNINSTALL:
+        trace.line("Running in UNINSTALL Mode.  \n");
+        trace.line("Agent is not detected on the system. Uninstall cannot continue \n");
+        return fail(kCodeGiveUp, kMsgAgentNotFound, state.iniManagerVersion);
+    case LaunchMode::EXTENSION:
+        trace.line("Running in EXTENSION Mode.  \n");
+        trace.line("Agent is not detected on the system. Install cannot continue. \n");
+        return fail(kCodeGiveUp, kMsgAgentNotFoundExtension, state.iniManagerVersion);
+    }
+    return kCodeGiveUp;
+}
+
+// Builds and runs the installer. Returns 0 when it succeeded, otherwise the
+// run's exit code.
+int installAgent(Platform& platform, LauncherState& state, const Failure& fail) {
+    TraceFile& trace = state.traceFile;
+    const bool msi = isMsiPackage(state.iniInstallerLocation);
+    const InstallerSettings settings{state.launcherDir,     state.iniInstallerLocation, state.isSilent,
+                                     state.nl,              state.appDataLocation,      state.argInstallerArgs,
+                                     state.iniInstallerArgs};
+    if (msi) {
+        buildMsiCommand(platform, settings, state);
+    } else {
+        buildInstallerCommand(settings, state);
+    }
+    trace.block("Command to launch agent install");
+    trace.list("installerArglist", state.installerArglist);
+    if (msi && !pathExists(platform, state.installerImage)) {
+        trace.line("MSI installer image is not found: " + state.installerImage + "\n");
+        return fail(kCodeGiveUp, kMsgInstallerNotFound, state.installerImage);
+    }
+    if (!msi && !pathExists(platform, state.InstallerProgram)) {
+        trace.line("Installer does not exist: " + state.InstallerProgram + "\n");
+        return fail(kCodeGiveUp, kMsgInstallerNotFound, state.InstallerProgram);
+    }
+
+    trace.flush();
+    const int rc = runAndWait(platform, state.InstallerProgram, state.installerArglist);
+    trace.block("Return code of agent installer");
+    trace.value("rc", rc);
+    trace.value("InstallerProgram", state.InstallerProgram);
+    if (rc == 0) return 0;
+    // 232 means a cancel only from an executable installer.
+    if (rc == kCodeUserCancel || (rc == kCodeSetupCancel && !msi)) {
+        trace.line("Install Cancelled by user \n");
+        return rc;
+    }
+    trace.line("Error installing agent\n");
+    return fail(rc, kMsgInstallerFailed, static_cast<long>(rc));
+}
+
+// Starts the agent; waited-for runs repeat while the agent asks for it
+// with exit code 23.
+LaunchOutcome startAgent(Platform& platform, LauncherState& state) {
+    if (state.isWait != 1) {
+        if (startAndExit(platform, state.AgentProgram, state.agentArglist) == StartResult::HandedOver) {
+            return LaunchOutcome{0, true};
+        }
+        return LaunchOutcome{-1, false};
+    }
+    int code = runAndWait(platform, state.AgentProgram, state.agentArglist);
+    while (code == kCodeRestartAgent) code = runAndWait(platform, state.AgentProgram, state.agentArglist);
+    return LaunchOutcome{code, false};
+}
+
+LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vector<std::string>& arguments) {
+    resolveLauncherIdentity(platform, arguments.empty() ? std::string() : arguments[0], state);
+    if (!readLauncherIni(platform, state.launcherDir + state.launcherName + ".ini", state)) {
+        return LaunchOutcome{kCodeGiveUp};
+    }
+    if (parseCommandLine(arguments, state) == ParseResult::HelpRequested) {
+        showUsage(platform, state.launcherName);
+        return LaunchOutcome{0};
+    }
+    if (state.isDebug == 1) {
+        state.traceFile.open(platform, state.argLogFile);
+        writeStartBlocks(state);
+    }
+    resolveEffectiveSettings(platform, state);
+
+    TraceFile& trace = state.traceFile;
+    const Failure fail{platform, state};
+    lookUpAgent(platform, state);
+    writeAgentInfoBlocks(state, "Installed Agent Info");
+    if (!isAgentRecentEnough(state)) {
+        trace.line("Agent is not installed.  Prepare to install.\n");
+        if (state.iniInstallerLocation.empty()) return LaunchOutcome{failNoInstaller(fail, state)};
+        const int installed = installAgent(platform, state, fail);
+        if (installed != 0) return LaunchOutcome{installed};
+        // A source that cannot be opened now keeps the first lookup's location.
+        lookUpAgent(platform, state);
+        writeAgentInfoBlocks(state, "Installed Agent Info (after install agent) ");
+        if (!isAgentRecentEnough(state)) {
+            trace.line("Correct agent cannot be found \n");
+            return LaunchOutcome{fail(kCodeGiveUp, kMsgAgentNotFound, state.iniManagerVersion)};
+        }
+    }
+
+    const AgentSettings settings{state.refLocation,        state.iniManagerLauncher, state.iniManagerLauncherSilent,
+                                 state.isSilent,           state.argIsUserAdmin,     state.iniIsAdmin,
+                                 state.inputFile,          state.appDataLocation,    state.nl,
+                                 state.argManagerArgs,     state.iniManagerArgs};
+    buildAgentCommand(settings, state);
+    trace.block("Command to launch agent");
+    trace.value("AgentProgram", state.AgentProgram);
+    trace.list("agentArglist", state.agentArglist);
+    if (!pathExists(platform, state.AgentProgram)) {
+        trace.line("Agent program cannot be found: " + state.AgentProgram + " \n");
+        return LaunchOutcome{fail(kCodeGiveUp, kMsgAgentNotFound, state.iniManagerVersion)};
+    }
+    trace.value("isWait", state.isWait);
+    trace.close();
+    return startAgent(platform, state);
+}
+
+}  // namespace
+
+void resolveLauncherIdentity(Platform& platform, const std::string& programName, LauncherIdentity& identity) {
+    identity.launcherFullPath = findProgram(platform, programName);
+    if (identity.launcherFullPath.empty()) identity.launcherFullPath = findProgram(platform, programName + ".exe");
+    identity.launcherDir = directoryPart(identity.launcherFullPath);
+    identity.launcherFile = filePart(identity.launcherFullPath);
+    identity.launcherName = stripExtension(identity.launcherFile);
+}
+
+LaunchOutcome runLaunchSequence(Platform& platform, LauncherState& state, const std::vector<std::string>& arguments) {
+    const LaunchOutcome outcome = runSteps(platform, state, arguments);
+    state.traceFile.close();
+    return outcome;
+}
+
+}  // namespace launcher

@@ -1,0 +1,16 @@
+// The trace blocks that the launch sequence writes itself.
+#pragma once
+
+#include <string_view>
+
+#include "launcher/launcher_state.h"
+
+namespace launcher {
+
+/// Writes the launcher, INI file and command-line blocks.
+void writeStartBlocks(LauncherState& state);
+
+/// Writes the installed-agent block under title, then "Expected Agent Info".
+void writeAgentInfoBlocks(LauncherState& state, std::string_view title);
+
+}  // namespace launcher

@@ -1,0 +1,120 @@
+#include "platform/path_utils.h"
+
+#include <vector>
+
+namespace launcher {
+
+namespace {
+
+bool isSeparator(char c) { return c == '\\' || c == '/'; }
+
+bool endsWithBackslash(const std::string& text) { return !text.empty() && text.back() == '\\'; }
+
+// A candidate counts when it names an existing file; a directory does not.
+bool isProgramFile(Platform& platform, const std::string& candidate) {
+    return platform.pathKind(candidate) == PathKind::File;
+}
+
+std::string joinWithBackslash(const std::string& directory, const std::string& name) {
+    return endsWithBackslash(directory) ? directory + name : directory + '\\' + name;
+}
+
+bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+}  // namespace
+
+std::string findProgram(Platform& platform, const std::string& name) {
+    const bool absolute = (!name.empty() && name[0] == '\\') || (name.size() > 2 && name[1] == ':');
+    std::string candidate;
+    if (absolute) {
+        candidate = name;
+    } else if (name.find('\\') != std::string::npos) {
+        candidate = joinWithBackslash(platform.currentDirectory(), name);
+    } else {
+        // A bare name: the current directory first, then every PATH entry.
+        // Without a PATH variable only the current directory is searched.
+        const std::string list = ".;" + platform.environmentVariable("PATH").value_or("");
+        std::size_t pos = 0;
+        while (pos < list.size()) {
+            if (list[pos] == ';') {
+                ++pos;
+                continue;
+            }
+            std::size_t end = list.find(';', pos);
+            if (end == std::string::npos) end = list.size();
+            candidate = joinWithBackslash(list.substr(pos, end - pos), name);
+            if (startsWith(candidate, ".\\") || startsWith(candidate, "..\\")) {
+                candidate = platform.currentDirectory() + '\\' + candidate;
+            }
+            if (isProgramFile(platform, candidate)) break;
+            pos = end;
+        }
+    }
+    return isProgramFile(platform, candidate) ? candidate : std::string();
+}
+
+std::string directoryPart(const std::string& path) {
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::string filePart(const std::string& path) {
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string stripExtension(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot + 1 == name.size()) return name;
+    return name.substr(0, dot);
+}
+
+bool pathExists(Platform& platform, const std::string& path) {
+    if (path.find_first_of("?*") != std::string::npos) return false;
+    return platform.pathKind(path) != PathKind::Missing;
+}
+
+void stripTrailingSeparator(std::string& path) {
+    if (!path.empty() && isSeparator(path.back())) path.pop_back();
+}
+
+int isAbsolutePath(Platform& platform, const std::string& path) {
+    return platform.pathIsRelative(path) == 1 ? 0 : 1;
+}
+
+int normalizePath(std::string& output, const std::string& input) {
+    output = input;
+    std::string prefix;
+    std::string segment;
+    std::vector<std::string> stack;
+    bool onlySeparators = true;
+    for (char c : input) {
+        if (!isSeparator(c)) {
+            onlySeparators = false;
+            segment += c;
+            continue;
+        }
+        if (onlySeparators) {
+            prefix += '\\';
+            continue;
+        }
+        if (segment == "..") {
+            if (stack.empty()) return 1;
+            stack.pop_back();
+        } else if (!segment.empty() && segment != ".") {
+            stack.push_back(segment);
+        }
+        segment.clear();
+    }
+    // A final "." or ".." that no separator follows stays as it is.
+    if (!segment.empty()) stack.push_back(segment);
+    std::string result = prefix;
+    for (std::size_t i = 0; i < stack.size(); ++i) {
+        if (i > 0) result += '\\';
+        result += stack[i];
+    }
+    output = result;
+    return 0;
+}
+
+}  // namespace launcher

@@ -1,0 +1,111 @@
+// The launcher's one seam to the operating system. Everything that decides
+// stays in portable code; everything that asks Windows goes through here.
+// Win32Platform is the real side; tests use an in-memory implementation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace launcher {
+
+/// What a file-status query says about a path.
+enum class PathKind { Missing, File, Directory };
+
+/// The two registry hives the launcher reads from.
+enum class RegistryHive { CurrentUser, LocalMachine };
+
+/// The icon of a message box.
+enum class BoxIcon { Information, Error };
+
+/// Special folders, by their CSIDL numbers.
+enum Csidl : int {
+    kCsidlPersonal = 5,
+    kCsidlAppData = 26,
+    kCsidlCommonAppData = 35,
+    kCsidlProfile = 40,
+};
+
+/// Outcome of reading one registry value.
+struct RegistryRead {
+    bool keyOpened = false;  ///< the key could be opened for reading
+    bool valueRead = false;  ///< the value existed and fitted the byte limit
+    std::string data;        ///< the value's bytes up to the first NUL
+};
+
+/// A file opened for reading, byte by byte, without any translation.
+class InputFile {
+public:
+    virtual ~InputFile() = default;
+    /// Returns the number of bytes read into buffer; 0 at the end or on error.
+    virtual std::size_t read(char* buffer, std::size_t size) = 0;
+};
+
+/// A file opened for writing, created or emptied; bytes go out unchanged.
+class OutputFile {
+public:
+    virtual ~OutputFile() = default;
+    /// Returns false when the bytes could not all be written.
+    virtual bool write(const char* data, std::size_t size) = 0;
+};
+
+/// Every service of the operating system that the launcher uses.
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Files and environment.
+    /// Returns whether path names a file, a directory, or nothing.
+    virtual PathKind pathKind(const std::string& path) = 0;
+    /// Returns the opened file, or null when it cannot be opened for reading.
+    virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
+    /// Returns the file, created or emptied, or null when that fails.
+    virtual std::unique_ptr<OutputFile> openForWriting(const std::string& path) = 0;
+    /// Returns the process's current directory.
+    virtual std::string currentDirectory() = 0;
+    /// Returns the variable's value, or nothing when it is not set.
+    virtual std::optional<std::string> environmentVariable(const std::string& name) = 0;
+    /// Returns the Windows system directory (where msiexec.exe lives).
+    virtual std::string systemDirectory() = 0;
+
+    // Shell.
+    /// Returns PathIsRelativeA's answer for path, as the shell gives it.
+    virtual int pathIsRelative(const std::string& path) = 0;
+    /// Returns IsUserAnAdmin's answer, as the shell gives it.
+    virtual int isUserAnAdmin() = 0;
+    /// Returns the special folder's path without a trailing backslash, or
+    /// nothing when the system cannot deliver it.
+    virtual std::optional<std::string> specialFolder(int csidl) = 0;
+
+    // Registry.
+    /// Reads one value of any type; limitBytes counts the terminator.
+    virtual RegistryRead readRegistryValue(RegistryHive hive, const std::string& key,
+                                           const std::string& valueName,
+                                           std::size_t limitBytes) = 0;
+
+    // Resources and text.
+    /// Returns the user's default language identifier.
+    virtual std::uint16_t userDefaultLanguage() = 0;
+    /// Returns the RT_STRING block of this number in exactly this language,
+    /// as raw UTF-16 units, or nothing when the executable has none.
+    virtual std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) = 0;
+    /// Returns text in the system code page converted to UTF-8.
+    virtual std::string systemCodePageToUtf8(const std::string& text) = 0;
+
+    // User interface.
+    /// Shows a modal box with one OK button and returns when it is closed.
+    virtual void messageBox(const std::u16string& text, const std::u16string& title,
+                            BoxIcon icon) = 0;
+
+    // Processes. The program is a file that exists; the command line is
+    // passed as it is. Handles are inherited; environment and current
+    // directory are the launcher's own.
+    /// Returns the child's exit code, or -1 when it could not be created.
+    virtual int runAndWaitProcess(const std::string& program, const std::string& commandLine) = 0;
+    /// Returns true when the child was created; it is not waited for.
+    virtual bool startProcess(const std::string& program, const std::string& commandLine) = 0;
+};
+
+}  // namespace launcher

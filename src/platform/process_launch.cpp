@@ -1,0 +1,54 @@
+#include "platform/process_launch.h"
+
+namespace launcher {
+
+std::string resolveProgramFile(Platform& platform, const std::string& path) {
+    const std::size_t slash = path.find_last_of("\\/");
+    std::string program = path;
+    std::size_t componentStart = 0;
+    if (slash != std::string::npos) {
+        componentStart = slash + 1;
+    } else {
+        const std::size_t colon = path.find(':');
+        if (colon != std::string::npos) {
+            componentStart = colon + 1;
+        } else {
+            // No directory at all: the current directory only, never PATH.
+            program = ".\\" + path;
+            componentStart = 2;
+        }
+    }
+    if (program.find('.', componentStart) != std::string::npos) {
+        return platform.pathKind(program) != PathKind::Missing ? program : std::string();
+    }
+    // A name without extension is never started as it is.
+    for (const char* extension : {".com", ".exe", ".bat", ".cmd"}) {
+        const std::string candidate = program + extension;
+        if (platform.pathKind(candidate) != PathKind::Missing) return candidate;
+    }
+    return std::string();
+}
+
+std::string joinArgVector(const ArgVector& arguments) {
+    std::string line;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (i > 0) line += ' ';
+        line += arguments[i];
+    }
+    return line;
+}
+
+int runAndWait(Platform& platform, const std::string& program, const ArgVector& arguments) {
+    const std::string file = resolveProgramFile(platform, program);
+    if (file.empty()) return -1;
+    return platform.runAndWaitProcess(file, joinArgVector(arguments));
+}
+
+StartResult startAndExit(Platform& platform, const std::string& program, const ArgVector& arguments) {
+    const std::string file = resolveProgramFile(platform, program);
+    if (file.empty()) return StartResult::Failed;
+    return platform.startProcess(file, joinArgVector(arguments)) ? StartResult::HandedOver
+                                                                 : StartResult::Failed;
+}
+
+}  // namespace launcher

@@ -1,0 +1,250 @@
+// Win32 code only: this is the one file of the launcher that includes
+// <windows.h>. Handles live in small owners that close themselves, and
+// registry data is terminated here, never assumed to be.
+#include "platform/win32_platform.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shlwapi.h>
+
+#include <vector>
+
+namespace launcher {
+
+namespace {
+
+class FileHandle {
+public:
+    explicit FileHandle(HANDLE handle) : handle_(handle) {}
+    FileHandle(const FileHandle&) = delete;
+    FileHandle& operator=(const FileHandle&) = delete;
+    ~FileHandle() {
+        if (valid()) CloseHandle(handle_);
+    }
+    bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+    HANDLE get() const { return handle_; }
+
+private:
+    HANDLE handle_;
+};
+
+class RegistryKey {
+public:
+    RegistryKey(HKEY root, const std::string& path) {
+        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    }
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (key_ != nullptr) RegCloseKey(key_);
+    }
+    HKEY get() const { return key_; }
+
+private:
+    HKEY key_ = nullptr;
+};
+
+class Win32InputFile : public InputFile {
+public:
+    explicit Win32InputFile(HANDLE handle) : handle_(handle) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        DWORD got = 0;
+        if (!ReadFile(handle_.get(), buffer, static_cast<DWORD>(size), &got, nullptr)) return 0;
+        return got;
+    }
+
+private:
+    FileHandle handle_;
+};
+
+class Win32OutputFile : public OutputFile {
+public:
+    explicit Win32OutputFile(HANDLE handle) : handle_(handle) {}
+    bool write(const char* data, std::size_t size) override {
+        DWORD written = 0;
+        return WriteFile(handle_.get(), data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    }
+
+private:
+    FileHandle handle_;
+};
+
+std::u16string toU16(const wchar_t* text, std::size_t length) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text), length);
+}
+
+const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+
+// Creates the child with the launcher's environment, current directory and
+// inheritable handles; returns its process handle, or null.
+HANDLE createChild(const std::string& program, const std::string& commandLine) {
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        return nullptr;
+    }
+    CloseHandle(info.hThread);
+    return info.hProcess;
+}
+
+struct LanguageSearch {
+    WORD wanted;
+    bool found;
+};
+
+BOOL CALLBACK matchLanguage(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR parameter) {
+    auto* search = reinterpret_cast<LanguageSearch*>(parameter);
+    if (language == search->wanted) {
+        search->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+void restrictDllSearchToSystemDirectory() {
+    // Windows 7 without its loader update lacks SetDefaultDllDirectories.
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(
+        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault != nullptr) setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    SetDllDirectoryA("");
+}
+
+PathKind Win32Platform::pathKind(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return PathKind::Missing;
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? PathKind::Directory : PathKind::File;
+}
+
+std::unique_ptr<InputFile> Win32Platform::openForReading(const std::string& path) {
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32InputFile>(handle);
+}
+
+std::unique_ptr<OutputFile> Win32Platform::openForWriting(const std::string& path) {
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<Win32OutputFile>(handle);
+}
+
+std::string Win32Platform::currentDirectory() {
+    std::vector<char> buffer(MAX_PATH + 1);
+    for (;;) {
+        const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length == 0) return std::string();
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(length + 1);
+    }
+}
+
+std::optional<std::string> Win32Platform::environmentVariable(const std::string& name) {
+    std::vector<char> buffer(1024);
+    for (;;) {
+        SetLastError(ERROR_SUCCESS);
+        const DWORD length = GetEnvironmentVariableA(name.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) {
+            if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+            return std::string();
+        }
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(length + 1);
+    }
+}
+
+std::string Win32Platform::systemDirectory() {
+    char buffer[MAX_PATH + 1];
+    const UINT length = GetSystemDirectoryA(buffer, sizeof(buffer));
+    if (length == 0 || length >= sizeof(buffer)) return std::string();
+    return std::string(buffer, length);
+}
+
+int Win32Platform::pathIsRelative(const std::string& path) { return PathIsRelativeA(path.c_str()); }
+
+int Win32Platform::isUserAnAdmin() { return IsUserAnAdmin(); }
+
+std::optional<std::string> Win32Platform::specialFolder(int csidl) {
+    char buffer[MAX_PATH + 1] = {};
+    if (SHGetFolderPathA(nullptr, csidl, nullptr, 0, buffer) != S_OK) return std::nullopt;
+    return std::string(buffer);
+}
+
+RegistryRead Win32Platform::readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
+                                              std::size_t limitBytes) {
+    RegistryRead result;
+    RegistryKey opened(hive == RegistryHive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key);
+    if (opened.get() == nullptr) return result;
+    result.keyOpened = true;
+    // One byte more than the data may fill, so that the data can always be
+    // terminated here.
+    std::vector<char> buffer(limitBytes + 1, '\0');
+    DWORD size = static_cast<DWORD>(limitBytes);
+    if (RegQueryValueExA(opened.get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
+                         &size) != ERROR_SUCCESS) {
+        return result;
+    }
+    buffer[std::min<std::size_t>(size, limitBytes)] = '\0';
+    result.valueRead = true;
+    result.data = buffer.data();
+    return result;
+}
+
+std::uint16_t Win32Platform::userDefaultLanguage() { return GetUserDefaultLangID(); }
+
+std::optional<std::u16string> Win32Platform::stringBlock(int blockNumber, std::uint16_t language) {
+    // FindResourceEx substitutes other languages on its own; only an exact
+    // match counts here, so that the launcher's own fallback decides.
+    LanguageSearch search{language, false};
+    EnumResourceLanguagesA(nullptr, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(blockNumber), matchLanguage,
+                           reinterpret_cast<LONG_PTR>(&search));
+    if (!search.found) return std::nullopt;
+    HRSRC resource = FindResourceExA(nullptr, MAKEINTRESOURCEA(6), MAKEINTRESOURCEA(blockNumber), language);
+    if (resource == nullptr) return std::nullopt;
+    HGLOBAL loaded = LoadResource(nullptr, resource);
+    const DWORD size = SizeofResource(nullptr, resource);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (data == nullptr) return std::nullopt;
+    return toU16(static_cast<const wchar_t*>(data), size / sizeof(wchar_t));
+}
+
+std::string Win32Platform::systemCodePageToUtf8(const std::string& text) {
+    if (text.empty()) return text;
+    const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    if (wideLength <= 0) return text;
+    std::vector<wchar_t> wide(wideLength);
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), wideLength);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return text;
+    std::string utf8(length, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
+void Win32Platform::messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) {
+    const UINT style = MB_OK | (icon == BoxIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
+    MessageBoxW(nullptr, asWide(text), asWide(title), style);
+}
+
+int Win32Platform::runAndWaitProcess(const std::string& program, const std::string& commandLine) {
+    FileHandle process(createChild(program, commandLine));
+    if (!process.valid()) return -1;
+    WaitForSingleObject(process.get(), INFINITE);
+    DWORD code = 0;
+    if (!GetExitCodeProcess(process.get(), &code)) return -1;
+    return static_cast<int>(code);
+}
+
+bool Win32Platform::startProcess(const std::string& program, const std::string& commandLine) {
+    FileHandle process(createChild(program, commandLine));
+    return process.valid();
+}
+
+}  // namespace launcher

@@ -1,0 +1,36 @@
+// The real platform: Win32 calls behind the launcher's seam. This header
+// stays free of <windows.h>; only win32_platform.cpp includes it.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace launcher {
+
+/// Restricts DLL loading to the system directory, where the system offers
+/// that, and takes the current directory off the search. Call first: a DLL
+/// planted beside the launcher (in a Downloads folder, say) must never load.
+void restrictDllSearchToSystemDirectory();
+
+/// The platform as Windows provides it.
+class Win32Platform : public Platform {
+public:
+    PathKind pathKind(const std::string& path) override;
+    std::unique_ptr<InputFile> openForReading(const std::string& path) override;
+    std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
+    std::string currentDirectory() override;
+    std::optional<std::string> environmentVariable(const std::string& name) override;
+    std::string systemDirectory() override;
+    int pathIsRelative(const std::string& path) override;
+    int isUserAnAdmin() override;
+    std::optional<std::string> specialFolder(int csidl) override;
+    RegistryRead readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
+                                   std::size_t limitBytes) override;
+    std::uint16_t userDefaultLanguage() override;
+    std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) override;
+    std::string systemCodePageToUtf8(const std::string& text) override;
+    void messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) override;
+    int runAndWaitProcess(const std::string& program, const std::string& commandLine) override;
+    bool startProcess(const std::string& program, const std::string& commandLine) override;
+};
+
+}  // namespace launcher

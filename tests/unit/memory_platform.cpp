@@ -1,0 +1,204 @@
+#include "memory_platform.h"
+
+#include <cstring>
+
+#include "messages/messages.h"
+
+namespace launcher::testing {
+
+namespace {
+
+struct TableEntry {
+    std::uint16_t language;  ///< set on a language's first line only
+    int id;
+    const char* text;
+};
+
+// The message table, included the same way the resource script includes it.
+#define MESSAGES_BEGIN(langid, primary, sub) {langid, -1, nullptr},
+#define MESSAGE(id, text) {0, id, text},
+#define MESSAGES_END
+const TableEntry kTable[] = {
+#include "messages.inc"
+};
+#undef MESSAGES_BEGIN
+#undef MESSAGE
+#undef MESSAGES_END
+
+class MemoryInputFile : public InputFile {
+public:
+    explicit MemoryInputFile(std::string content) : content_(std::move(content)) {}
+    std::size_t read(char* buffer, std::size_t size) override {
+        // Small, uneven reads, so that pieces cross buffer boundaries.
+        const std::size_t count = std::min({size, content_.size() - offset_, std::size_t{4093}});
+        std::memcpy(buffer, content_.data() + offset_, count);
+        offset_ += count;
+        return count;
+    }
+
+private:
+    std::string content_;
+    std::size_t offset_ = 0;
+};
+
+class MemoryOutputFile : public OutputFile {
+public:
+    explicit MemoryOutputFile(std::string& target) : target_(target) {}
+    bool write(const char* data, std::size_t size) override {
+        target_.append(data, size);
+        return true;
+    }
+
+private:
+    std::string& target_;
+};
+
+}  // namespace
+
+MemoryPlatform::MemoryPlatform() : stringBlocks(messageTableBlocks()) {}
+
+void MemoryPlatform::addFile(const std::string& path, const std::string& content) {
+    files[path] = content;
+    for (std::size_t slash = path.find('\\'); slash != std::string::npos; slash = path.find('\\', slash + 1)) {
+        if (slash > 2) directories.insert(path.substr(0, slash));
+    }
+}
+
+PathKind MemoryPlatform::pathKind(const std::string& path) {
+    if (files.count(path)) return PathKind::File;
+    if (directories.count(path)) return PathKind::Directory;
+    return PathKind::Missing;
+}
+
+std::unique_ptr<InputFile> MemoryPlatform::openForReading(const std::string& path) {
+    filesRead.push_back(path);
+    const auto found = files.find(path);
+    if (found == files.end()) return nullptr;
+    return std::make_unique<MemoryInputFile>(found->second);
+}
+
+std::unique_ptr<OutputFile> MemoryPlatform::openForWriting(const std::string& path) {
+    if (unwritablePaths.count(path)) return nullptr;
+    std::string& target = written[path];
+    target.clear();
+    return std::make_unique<MemoryOutputFile>(target);
+}
+
+std::optional<std::string> MemoryPlatform::environmentVariable(const std::string& name) {
+    const auto found = environment.find(name);
+    if (found == environment.end()) return std::nullopt;
+    return found->second;
+}
+
+int MemoryPlatform::pathIsRelative(const std::string& path) {
+    // The shell's rule: a drive and colon, or a leading backslash, is not
+    // relative; everything else is.
+    if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return 0;
+    if (path.size() >= 2 && path[1] == ':') return 0;
+    return 1;
+}
+
+std::optional<std::string> MemoryPlatform::specialFolder(int csidl) {
+    const auto found = folders.find(csidl);
+    if (found == folders.end()) return std::nullopt;
+    return found->second;
+}
+
+RegistryRead MemoryPlatform::readRegistryValue(RegistryHive hive, const std::string& key,
+                                               const std::string& valueName, std::size_t limitBytes) {
+    RegistryRead read;
+    const auto found = registry.find({hive, key});
+    if (found == registry.end()) return read;
+    read.keyOpened = true;
+    const auto value = found->second.find(valueName);
+    if (value == found->second.end() || value->second.size() + 1 > limitBytes) return read;
+    read.valueRead = true;
+    read.data = value->second.substr(0, value->second.find('\0'));
+    return read;
+}
+
+std::optional<std::u16string> MemoryPlatform::stringBlock(int blockNumber, std::uint16_t lang) {
+    const auto found = stringBlocks.find({blockNumber, lang});
+    if (found == stringBlocks.end()) return std::nullopt;
+    return found->second;
+}
+
+std::string MemoryPlatform::systemCodePageToUtf8(const std::string& text) {
+    // The test's system code page is Latin-1.
+    std::string utf8;
+    for (char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xC0 | (byte >> 6));
+            utf8 += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+void MemoryPlatform::messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) {
+    boxes.push_back({utf16ToUtf8(text), utf16ToUtf8(title), icon});
+}
+
+int MemoryPlatform::nextExitCode(const StartedProcess& process) {
+    processes.push_back(process);
+    if (onProcess) onProcess(process);
+    if (exitCodes.empty()) return 0;
+    const int code = exitCodes.front();
+    exitCodes.erase(exitCodes.begin());
+    return code;
+}
+
+int MemoryPlatform::runAndWaitProcess(const std::string& program, const std::string& commandLine) {
+    return nextExitCode({program, commandLine, true});
+}
+
+bool MemoryPlatform::startProcess(const std::string& program, const std::string& commandLine) {
+    return nextExitCode({program, commandLine, false}) != -1;
+}
+
+std::map<std::pair<int, std::uint16_t>, std::u16string> messageTableBlocks() {
+    // Each block holds 16 counted texts; absent ids count 0.
+    std::map<std::pair<int, std::uint16_t>, std::vector<std::u16string>> entries;
+    std::uint16_t language = 0;
+    for (const TableEntry& entry : kTable) {
+        if (entry.id < 0) {
+            language = entry.language;
+            continue;
+        }
+        std::vector<std::u16string>& block = entries[{entry.id / 16 + 1, language}];
+        block.resize(16);
+        block[entry.id % 16] = utf8ToUtf16(entry.text);
+    }
+    std::map<std::pair<int, std::uint16_t>, std::u16string> blocks;
+    for (const auto& [key, texts] : entries) {
+        std::u16string raw;
+        for (const std::u16string& text : texts) {
+            raw += static_cast<char16_t>(text.size());
+            raw += text;
+        }
+        blocks[key] = raw;
+    }
+    return blocks;
+}
+
+std::string tableMessage(std::uint16_t language, int id) {
+    std::uint16_t current = 0;
+    for (const TableEntry& entry : kTable) {
+        if (entry.id < 0) current = entry.language;
+        if (current == language && entry.id == id) return entry.text;
+    }
+    return std::string();
+}
+
+std::vector<std::uint16_t> tableLanguages() {
+    std::vector<std::uint16_t> languages;
+    for (const TableEntry& entry : kTable) {
+        if (entry.id < 0) languages.push_back(entry.language);
+    }
+    return languages;
+}
+
+}  // namespace launcher::testing

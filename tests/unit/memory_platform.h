@@ -1,0 +1,96 @@
+// An in-memory platform for host tests: files, registry, folders, string
+// tables and processes are what the test puts in, and everything the code
+// under test asks for is recorded.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace launcher::testing {
+
+/// A message box as the code under test showed it.
+struct ShownBox {
+    std::string text;   ///< UTF-8
+    std::string title;  ///< UTF-8
+    BoxIcon icon;
+};
+
+/// A process as the code under test started it.
+struct StartedProcess {
+    std::string program;
+    std::string commandLine;
+    bool waited;
+};
+
+class MemoryPlatform : public Platform {
+public:
+    MemoryPlatform();
+
+    // What the test sets up.
+    std::map<std::string, std::string> files;  ///< path to content
+    std::set<std::string> directories;
+    std::set<std::string> unwritablePaths;
+    std::string currentDir = "C:\\work";
+    std::map<std::string, std::string> environment = {{"PATH", "C:\\Windows\\system32;C:\\Windows"}};
+    std::string systemDir = "C:\\Windows\\system32";
+    int admin = 0;
+    std::map<int, std::string> folders;  ///< CSIDL to path
+    /// (hive, key) to value name to data; a key listed here can be opened.
+    std::map<std::pair<RegistryHive, std::string>, std::map<std::string, std::string>> registry;
+    std::uint16_t language = 1033;
+    /// (block, language) to raw block; filled from the real message table.
+    std::map<std::pair<int, std::uint16_t>, std::u16string> stringBlocks;
+    /// Exit codes of successive process runs; -1 stands for a failed start.
+    /// When empty, every run exits with 0.
+    std::vector<int> exitCodes;
+    /// Called when a process runs, e.g. to "install" files.
+    std::function<void(const StartedProcess&)> onProcess;
+
+    // What the code under test did.
+    std::vector<ShownBox> boxes;
+    std::vector<StartedProcess> processes;
+    std::vector<std::string> filesRead;
+    std::map<std::string, std::string> written;  ///< path to bytes written
+
+    /// Adds a file and the directories above it.
+    void addFile(const std::string& path, const std::string& content);
+
+    PathKind pathKind(const std::string& path) override;
+    std::unique_ptr<InputFile> openForReading(const std::string& path) override;
+    std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
+    std::string currentDirectory() override { return currentDir; }
+    std::optional<std::string> environmentVariable(const std::string& name) override;
+    std::string systemDirectory() override { return systemDir; }
+    int pathIsRelative(const std::string& path) override;
+    int isUserAnAdmin() override { return admin; }
+    std::optional<std::string> specialFolder(int csidl) override;
+    RegistryRead readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
+                                   std::size_t limitBytes) override;
+    std::uint16_t userDefaultLanguage() override { return language; }
+    std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t lang) override;
+    std::string systemCodePageToUtf8(const std::string& text) override;
+    void messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) override;
+    int runAndWaitProcess(const std::string& program, const std::string& commandLine) override;
+    bool startProcess(const std::string& program, const std::string& commandLine) override;
+
+private:
+    int nextExitCode(const StartedProcess& process);
+};
+
+/// Returns the RT_STRING blocks of the real message table, by block and
+/// language, as the resource compiler lays them out.
+std::map<std::pair<int, std::uint16_t>, std::u16string> messageTableBlocks();
+
+/// Returns the text of a message as the table holds it (UTF-8), or empty.
+std::string tableMessage(std::uint16_t language, int id);
+
+/// Returns the languages of the message table, in the table's order.
+std::vector<std::uint16_t> tableLanguages();
+
+}  // namespace launcher::testing

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include "commands/launch_commands.h"
+#include "memory_platform.h"
+#include "platform/process_launch.h"
+
+namespace launcher {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+struct InstallerCase {
+    std::string launcherDir = "C:\\img\\";
+    std::string location = "disk1\\setup.exe";
+    int silent = 0;
+    std::string nl;
+    std::string appData;
+    Strings argArgs;
+    Strings iniArgs;
+    InstallerSettings settings() const { return {launcherDir, location, silent, nl, appData, argArgs, iniArgs}; }
+};
+
+std::string installerLine(const InstallerCase& c) {
+    LaunchCommands commands;
+    buildInstallerCommand(c.settings(), commands);
+    return joinArgVector(commands.installerArglist);
+}
+
+TEST(InstallerCommand, ExecutableInstaller) {
+    InstallerCase full;
+    full.silent = 1;
+    full.nl = "de_DE";
+    full.argArgs = {"INSTALLDIR=C:\\Program Files\\Agent"};
+    full.iniArgs = {"IGNORED=1", "IGNORED=2"};
+    full.appData = "C:\\Data\\Agent";
+    LaunchCommands commands;
+    buildInstallerCommand(full.settings(), commands);
+    EXPECT_EQ(commands.InstallerProgram, "C:\\img\\disk1\\setup.exe");
+    EXPECT_EQ(commands.installerArglist.size(), 4u);
+    EXPECT_EQ(joinArgVector(commands.installerArglist),
+              "\"C:\\img\\disk1\\setup.exe\" /S /L1031 /v\"/qn INSTALLDIR=\\\"C:\\Program Files\\Agent\\\" "
+              "STANDALONE=false APPDATALOCATION=\\\"C:\\Data\\Agent\\\"\"");
+
+    EXPECT_EQ(installerLine(InstallerCase{}), "\"C:\\img\\disk1\\setup.exe\" /v\"STANDALONE=false\"");
+
+    InstallerCase other;
+    other.nl = "sv_SE";
+    other.iniArgs = {"A=1", "B"};
+    other.appData = "C:\\D\\";
+    other.location = "..\\up\\.\\AGENT.MSI";
+    EXPECT_EQ(installerLine(other), "\"C:\\up\\AGENT.MSI\" /L1033 /v\"A=1 B STANDALONE=false APPDATALOCATION=\\\"C:\\D\\\\\"\"");
+}
+
+TEST(InstallerCommand, MsiPackageFromTheSystemDirectory) {
+    testing::MemoryPlatform platform;
+    platform.systemDir = "C:\\WINDOWS\\system32";
+    platform.addFile("C:\\work\\.\\msiexec.exe", "");  // planted: never used
+    InstallerCase msi;
+    msi.location = "agent.msi";
+    msi.silent = 1;
+    msi.nl = "de_DE";
+    msi.iniArgs = {"TARGETDIR=C:\\Program Files\\Agent", "REBOOT=ReallySuppress"};
+    msi.appData = "C:\\Data\\Agent";
+    LaunchCommands commands;
+    buildMsiCommand(platform, msi.settings(), commands);
+    EXPECT_EQ(commands.InstallerProgram, "C:\\WINDOWS\\system32\\msiexec.exe");
+    EXPECT_EQ(commands.installerImage, "C:\\img\\agent.msi");
+    EXPECT_EQ(joinArgVector(commands.installerArglist),
+              "C:\\WINDOWS\\system32\\msiexec.exe /i \"C:\\img\\agent.msi\" /q \"TARGETDIR=C:\\Program Files\\Agent\" "
+              "REBOOT=ReallySuppress STANDALONE=false APPDATALOCATION=\"C:\\Data\\Agent\"");
+
+    platform.systemDir = "C:\\Program Files\\Sys";
+    msi.location = "disk 1\\agent.msi";
+    msi.silent = 0;
+    msi.iniArgs.clear();
+    msi.appData.clear();
+    buildMsiCommand(platform, msi.settings(), commands);
+    EXPECT_EQ(joinArgVector(commands.installerArglist),
+              "C:\\Program Files\\Sys\\msiexec.exe /i \"C:\\img\\disk 1\\agent.msi\" STANDALONE=false");
+}
+
+TEST(InstallerCommand, PackageAndRuntimeNames) {
+    for (const char* yes : {"agent.msi", "a.msi", "d\\x.msi"}) EXPECT_TRUE(isMsiPackage(yes)) << yes;
+    for (const char* no : {".msi", "AGENT.MSI", "agent.Msi", "agent.msix", ""}) EXPECT_FALSE(isMsiPackage(no)) << no;
+    for (const char* yes : {"C:\\jre\\bin\\javaw.exe", "C:\\tools\\myjava", "java", "x\\java.exe", "javaw"}) {
+        EXPECT_TRUE(isJavaRuntime(yes)) << yes;
+    }
+    for (const char* no : {"C:\\jre\\bin\\Java.exe", "C:\\jre\\bin\\JAVAW.EXE", "C:\\jre\\bin\\java.bat", "jav"}) {
+        EXPECT_FALSE(isJavaRuntime(no)) << no;
+    }
+}
+
+struct AgentCase {
+    std::string refLocation = "C:\\Agent";
+    std::string launcher = "eclipse\\agent.exe";
+    std::string launcherSilent;
+    int silent = 0;
+    int argAdmin = 0;
+    std::string iniAdmin;
+    std::string input;
+    std::string appData;
+    std::string nl;
+    Strings argArgs;
+    Strings iniArgs;
+    std::string line() const {
+        LaunchCommands commands;
+        buildAgentCommand({refLocation, launcher, launcherSilent, silent, argAdmin, iniAdmin, input, appData, nl,
+                           argArgs, iniArgs},
+                          commands);
+        return joinArgVector(commands.agentArglist);
+    }
+};
+
+TEST(AgentCommand, JavaRuntimeWithEverySetting) {
+    AgentCase c;
+    c.refLocation = "C:\\Program Files\\Agent";
+    c.launcher = "eclipse\\agent.exe";
+    c.launcherSilent = "jre\\bin\\java.exe";
+    c.silent = 1;
+    c.iniAdmin = "TRUE";
+    c.input = "C:\\img\\install.xml";
+    c.appData = "C:\\Data\\Agent\\";
+    c.nl = "de_DE";
+    c.argArgs = {"-record", "C:\\my files\\rec.xml"};
+    c.iniArgs = {"-ignored"};
+    EXPECT_EQ(c.line(),
+              "\"C:\\Program Files\\Agent\\jre\\bin\\java.exe\" -jar \"C:\\Program Files\\Agent\\eclipse\\startup.jar\" "
+              "-silent -nosplash -isAdmin -input C:\\img\\install.xml -dataLocation C:\\Data\\Agent -nl de_DE "
+              "-record \"C:\\my files\\rec.xml\"");
+}
+
+TEST(AgentCommand, ChoicesAndQuoting) {
+    struct Row { const char* what; AgentCase c; const char* line; };
+    auto with = [](auto change) { AgentCase c; change(c); return c; };
+    const Row rows[] = {
+        {"nothing set", AgentCase{}, "\"C:\\Agent\\eclipse\\agent.exe\""},
+        {"silent without a silent program", with([](AgentCase& c) { c.silent = 1; }),
+         "\"C:\\Agent\\eclipse\\agent.exe\" -silent -nosplash"},
+        {"silent program ignored when interactive", with([](AgentCase& c) { c.launcherSilent = "x.exe"; }),
+         "\"C:\\Agent\\eclipse\\agent.exe\""},
+        {"ISADMIN Yes", with([](AgentCase& c) { c.iniAdmin = "Yes"; }), "\"C:\\Agent\\eclipse\\agent.exe\" -isAdmin"},
+        {"ISADMIN false", with([](AgentCase& c) { c.iniAdmin = "false"; }), "\"C:\\Agent\\eclipse\\agent.exe\""},
+        {"-isAdmin", with([](AgentCase& c) { c.argAdmin = 1; }), "\"C:\\Agent\\eclipse\\agent.exe\" -isAdmin"},
+        {"data location loses one separator",
+         with([](AgentCase& c) { c.appData = "C:\\Data\\\\"; }),
+         "\"C:\\Agent\\eclipse\\agent.exe\" -dataLocation C:\\Data\\"},
+        {"data location with blank and equals",
+         with([](AgentCase& c) { c.appData = "C:\\a=b c/"; }),
+         "\"C:\\Agent\\eclipse\\agent.exe\" -dataLocation C:\\a=\"b c\""},
+        {"runtime in capitals is no runtime", with([](AgentCase& c) { c.launcher = "jre\\JAVAW.EXE"; }),
+         "\"C:\\Agent\\jre\\JAVAW.EXE\""},
+        {"INI arguments wrapped", with([](AgentCase& c) { c.iniArgs = {"a b", "c=d e", ""}; }),
+         "\"C:\\Agent\\eclipse\\agent.exe\" \"a b\" \"c=d e\" "},
+        {"location with trailing backslash", with([](AgentCase& c) { c.refLocation = "C:\\Agent\\"; }),
+         "\"C:\\Agent\\eclipse\\agent.exe\""},
+    };
+    for (const Row& row : rows) EXPECT_EQ(row.c.line(), row.line) << row.what;
+}
+
+TEST(ProgramFile, ResolutionBeforeStart) {
+    struct Row { const char* path; Strings existing; const char* resolved; };
+    const Row rows[] = {
+        {"C:\\x\\agent", {"C:\\x\\agent.exe"}, "C:\\x\\agent.exe"},
+        {"C:\\x\\agent", {"C:\\x\\agent.exe", "C:\\x\\agent.com"}, "C:\\x\\agent.com"},
+        {"C:\\x\\agent", {"C:\\x\\agent"}, ""},
+        {"C:\\x.y\\agent", {"C:\\x.y\\agent.cmd"}, "C:\\x.y\\agent.cmd"},
+        {"C:\\x\\a.exe", {}, ""},
+        {"java.exe", {"java.exe", "C:\\Windows\\java.exe"}, ""},  // only the current directory
+        {"java.exe", {".\\java.exe"}, ".\\java.exe"},
+        {"C:tool", {"C:tool.bat"}, "C:tool.bat"},
+        {"C:/x/tool.v2/run", {"C:/x/tool.v2/run.exe"}, "C:/x/tool.v2/run.exe"},
+    };
+    for (const Row& row : rows) {
+        testing::MemoryPlatform platform;
+        for (const std::string& file : row.existing) platform.addFile(file, "");
+        EXPECT_EQ(resolveProgramFile(platform, row.path), row.resolved) << row.path;
+    }
+}
+
+TEST(ProgramFile, StartsWithTheJoinedLine) {
+    testing::MemoryPlatform platform;
+    platform.addFile("C:\\x\\agent.exe", "");
+    platform.exitCodes = {1602, -1};
+    EXPECT_EQ(runAndWait(platform, "C:\\x\\agent", {"\"C:\\x\\agent\"", "a b", ""}), 1602);
+    EXPECT_EQ(startAndExit(platform, "C:\\x\\agent.exe", {"x"}), StartResult::Failed);
+    EXPECT_EQ(runAndWait(platform, "C:\\x\\missing.exe", {"x"}), -1);
+    ASSERT_EQ(platform.processes.size(), 2u);
+    EXPECT_EQ(platform.processes[0].program, "C:\\x\\agent.exe");
+    EXPECT_EQ(platform.processes[0].commandLine, "\"C:\\x\\agent\" a b ");
+    EXPECT_FALSE(platform.processes[1].waited);
+}
+
+}  // namespace
+}  // namespace launcher

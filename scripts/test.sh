@@ -1,0 +1,13 @@
+#!/bin/sh
+# Sets up what is missing, builds both presets from scratch directories of
+# their own, and runs every test: unit tests natively, end-to-end tests of
+# launcher.exe under Wine.
+set -eu
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+cmake --preset host
+cmake --build --preset host
+ctest --preset host
+cmake --preset win32
+cmake --build --preset win32
+ctest --preset win32

@@ -62,27 +62,48 @@ bool parseLaunchMode(std::string_view value, LaunchMode& mode) {
     return true;
 }
 
-void applyIniLine(std::string_view line, IniSection& section, IniValues& values) {
+IniLine classifyIniLine(std::string_view line, IniSection section) {
+    IniLine result;
     // Comments only in the very first column; a ";" after blanks is text.
-    if (!line.empty() && line[0] == ';') return;
-    if (parseSectionHeader(line, section)) return;
-    if (!line.empty() && line[0] == '[') {
+    if (!line.empty() && line[0] == ';') {
+        result.kind = IniLineKind::Comment;
+    } else if (parseSectionHeader(line, result.header)) {
+        result.kind = IniLineKind::Header;
+    } else if (!line.empty() && line[0] == '[') {
         // Any other bracketed line closes the section until a known header.
+        result.kind = IniLineKind::OtherBracket;
+    } else if (section == IniSection::None) {
+        result.kind = IniLineKind::OutsideSection;
+    } else if (splitKeyValue(line, result.key, result.value) != 0) {
+        result.kind = IniLineKind::NoKey;
+    } else {
+        result.entry = findIniKey(section, result.key);
+        result.kind = result.entry != nullptr ? IniLineKind::Key : IniLineKind::UnknownKey;
+    }
+    return result;
+}
+
+void applyIniLine(std::string_view line, IniSection& section, IniValues& values) {
+    IniLine parsed = classifyIniLine(line, section);
+    switch (parsed.kind) {
+    case IniLineKind::Header:
+        section = parsed.header;
+        return;
+    case IniLineKind::OtherBracket:
         section = IniSection::None;
         return;
+    case IniLineKind::Key:
+        break;
+    default:
+        return;  // comments, lines without a key and keys of other sections are ignored
     }
-    if (section == IniSection::None) return;
-    std::string key;
-    std::string value;
-    if (splitKeyValue(line, key, value) != 0) return;
-    const IniKey* entry = findIniKey(section, key);
-    if (entry == nullptr) return;
-    if (entry->list != nullptr) {
-        (values.*(entry->list)).push_back(value);
+    const IniKey& entry = *parsed.entry;
+    if (entry.list != nullptr) {
+        (values.*(entry.list)).push_back(std::move(parsed.value));
         return;
     }
-    values.*(entry->text) = value;
-    if (entry->text == &IniValues::iniMode) parseLaunchMode(value, values.mode);
+    values.*(entry.text) = parsed.value;
+    if (entry.text == &IniValues::iniMode) parseLaunchMode(parsed.value, values.mode);
 }
 
 bool readLauncherIni(Platform& platform, const std::string& path, IniValues& values) {

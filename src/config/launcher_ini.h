@@ -59,6 +59,30 @@ const IniKey* findIniKey(IniSection section, std::string_view key);
 /// one; otherwise mode stays as it was.
 bool parseLaunchMode(std::string_view value, LaunchMode& mode);
 
+/// How the reader takes one line.
+enum class IniLineKind {
+    Comment,         ///< ";" in the very first column
+    Header,          ///< one of the three headers, blanks around it allowed
+    OtherBracket,    ///< any other line that begins with "[": it closes the section
+    OutsideSection,  ///< no section is open: ignored
+    NoKey,           ///< no "=", or "=" first: ignored
+    UnknownKey,      ///< a key that the current section does not have: ignored
+    Key,             ///< a key of the current section
+};
+
+/// One line as the reader takes it.
+struct IniLine {
+    IniLineKind kind = IniLineKind::OutsideSection;
+    IniSection header = IniSection::None;  ///< the section that a Header opens
+    std::string key;                       ///< for UnknownKey and Key, untrimmed
+    std::string value;                     ///< for UnknownKey and Key, untrimmed
+    const IniKey* entry = nullptr;         ///< for Key
+};
+
+/// Returns how the reader takes line (a piece of at most 254 characters)
+/// while it is in section; applyIniLine acts on exactly this answer.
+IniLine classifyIniLine(std::string_view line, IniSection section);
+
 /// Reads the INI file at path into values. When it cannot be opened, shows
 /// the error box of message 1 with the path (always: the settings are not
 /// known yet) and returns false.

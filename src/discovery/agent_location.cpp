@@ -11,32 +11,30 @@ namespace {
 
 // Placeholders, in the order in which they are looked for. "<CURRDIR>" is
 // the launcher's directory, not the working directory.
-enum class Folder { Documents, Profile, LauncherDir, AppData };
-struct Placeholder {
-    const char* text;
-    Folder folder;
-};
-constexpr Placeholder kPlaceholders[] = {
-    {"<My Documents>", Folder::Documents}, {"<HOME>", Folder::Documents}, {"<PROFILE>", Folder::Profile},
-    {"<CURRDIR>", Folder::LauncherDir},    {"<APPDATA>", Folder::AppData},
+constexpr FolderPlaceholder kPlaceholders[] = {
+    {"<My Documents>", PlaceholderFolder::Documents}, {"<HOME>", PlaceholderFolder::Documents},
+    {"<PROFILE>", PlaceholderFolder::Profile},        {"<CURRDIR>", PlaceholderFolder::LauncherDir},
+    {"<APPDATA>", PlaceholderFolder::AppData},
 };
 
-std::optional<std::string> folderPath(Platform& platform, Folder folder, int isUserAdmin,
+std::optional<std::string> folderPath(Platform& platform, PlaceholderFolder folder, int isUserAdmin,
                                       const std::string& launcherDir) {
     switch (folder) {
-    case Folder::Documents:
+    case PlaceholderFolder::Documents:
         return platform.specialFolder(kCsidlPersonal);
-    case Folder::Profile:
+    case PlaceholderFolder::Profile:
         return platform.specialFolder(kCsidlProfile);
-    case Folder::LauncherDir:
+    case PlaceholderFolder::LauncherDir:
         return launcherDir;
-    case Folder::AppData:
+    case PlaceholderFolder::AppData:
         return platform.specialFolder(isUserAdmin ? kCsidlCommonAppData : kCsidlAppData);
     }
     return std::nullopt;
 }
 
 }  // namespace
+
+std::span<const FolderPlaceholder> folderPlaceholders() { return kPlaceholders; }
 
 std::string replaceFirst(const std::string& text, const std::string& pattern, const std::string& replacement) {
     const std::size_t at = pattern.empty() ? std::string::npos : text.find(pattern);
@@ -46,7 +44,7 @@ std::string replaceFirst(const std::string& text, const std::string& pattern, co
 
 std::string expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
                                      const std::string& launcherDir) {
-    for (const Placeholder& placeholder : kPlaceholders) {
+    for (const FolderPlaceholder& placeholder : kPlaceholders) {
         if (text.find(placeholder.text) == std::string::npos) continue;
         const std::optional<std::string> folder = folderPath(platform, placeholder.folder, isUserAdmin, launcherDir);
         // Without the folder the placeholder stays, so that no unintended

@@ -2,6 +2,7 @@
 // properties file whose path may hold one folder placeholder.
 #pragma once
 
+#include <span>
 #include <string>
 
 #include "messages/trace_file.h"
@@ -22,6 +23,18 @@ struct AgentSources {
     int isUserAdmin;
     const std::string& launcherDir;
 };
+
+/// The folders that placeholders stand for.
+enum class PlaceholderFolder { Documents, Profile, LauncherDir, AppData };
+
+/// One folder placeholder of a reference-file path, matched case-sensitively.
+struct FolderPlaceholder {
+    const char* text;
+    PlaceholderFolder folder;
+};
+
+/// Returns the placeholders in the order in which they are looked for.
+std::span<const FolderPlaceholder> folderPlaceholders();
 
 /// Largest registry string read, terminator included.
 inline constexpr std::size_t kRegistryValueLimit = 255;

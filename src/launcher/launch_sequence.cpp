@@ -43,10 +43,6 @@ private:
     }
 };
 
-bool isAgentRecentEnough(const LauncherState& state) {
-    return !state.refVersion.empty() && compareVersions(state.refVersion, state.iniManagerVersion) >= 0;
-}
-
 void lookUpAgent(Platform& platform, LauncherState& state) {
     const AgentSources sources{state.iniManagerLocationKey, state.iniManagerLocationFile, state.isUserAdmin,
                                state.launcherDir};
@@ -176,6 +172,10 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
 }
 
 }  // namespace
+
+bool isAgentRecentEnough(const LauncherState& state) {
+    return !state.refVersion.empty() && compareVersions(state.refVersion, state.iniManagerVersion) >= 0;
+}
 
 void resolveLauncherIdentity(Platform& platform, const std::string& programName, LauncherIdentity& identity) {
     identity.launcherFullPath = findProgram(platform, programName);

@@ -17,6 +17,10 @@ struct LaunchOutcome {
     bool handedOver = false;  ///< the agent runs on; the launcher ends with 0
 };
 
+/// Returns true when an installed agent version was found and it is at
+/// least the required one (the installed test before and after installing).
+bool isAgentRecentEnough(const LauncherState& state);
+
 /// Fills the identity fields from argument 0: findProgram on it, or on it
 /// with ".exe" appended; all four stay empty when both lookups fail.
 void resolveLauncherIdentity(Platform& platform, const std::string& programName, LauncherIdentity& identity);

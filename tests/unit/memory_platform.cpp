@@ -29,8 +29,10 @@ class MemoryInputFile : public InputFile {
 public:
     explicit MemoryInputFile(std::string content) : content_(std::move(content)) {}
     std::size_t read(char* buffer, std::size_t size) override {
-        // Small, uneven reads, so that pieces cross buffer boundaries.
-        const std::size_t count = std::min({size, content_.size() - offset_, std::size_t{4093}});
+        // Small, uneven reads, so that pieces cross buffer boundaries and
+        // some reads come back shorter than a piece.
+        const std::size_t most = reads_++ % 2 ? 4093 : 100;
+        const std::size_t count = std::min({size, content_.size() - offset_, most});
         std::memcpy(buffer, content_.data() + offset_, count);
         offset_ += count;
         return count;
@@ -39,6 +41,7 @@ public:
 private:
     std::string content_;
     std::size_t offset_ = 0;
+    std::size_t reads_ = 0;
 };
 
 class MemoryOutputFile : public OutputFile {

@@ -1,0 +1,226 @@
+#include "check/env_platform.h"
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "check/findings.h"
+#include "check/ini_lint.h"
+#include "config/text_rules.h"
+#include "platform/path_utils.h"
+
+namespace launcher::check {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class HostFile : public InputFile {
+public:
+    explicit HostFile(std::FILE* file) : file_(file) {}
+    HostFile(const HostFile&) = delete;
+    HostFile& operator=(const HostFile&) = delete;
+    ~HostFile() override { std::fclose(file_); }
+    std::size_t read(char* buffer, std::size_t size) override { return std::fread(buffer, 1, size, file_); }
+
+private:
+    std::FILE* file_;
+};
+
+std::string lowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string upperCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+bool isNumber(const std::string& text) {
+    return !text.empty() && text.size() <= 5 && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+std::optional<int> folderNumber(const std::string& name) {
+    if (name == "PERSONAL") return kCsidlPersonal;
+    if (name == "PROFILE") return kCsidlProfile;
+    if (name == "APPDATA") return kCsidlAppData;
+    if (name == "COMMON_APPDATA") return kCsidlCommonAppData;
+    if (isNumber(name)) return std::stoi(name);
+    return std::nullopt;
+}
+
+// "HKLM\Software\Agent\location" gives "hklm\software\agent" and "location".
+bool registryName(const std::string& name, std::string& key, std::string& value) {
+    const std::size_t first = name.find('\\');
+    const std::size_t last = name.rfind('\\');
+    if (first == std::string::npos || last == first) return false;
+    const std::string hive = upperCase(name.substr(0, first));
+    const char* tag = hive == "HKLM" || hive == "HKEY_LOCAL_MACHINE" ? "hklm"
+                      : hive == "HKCU" || hive == "HKEY_CURRENT_USER" ? "hkcu"
+                                                                       : nullptr;
+    if (tag == nullptr) return false;
+    key = std::string(tag) + lowerCase(name.substr(first, last - first));
+    value = lowerCase(name.substr(last + 1));
+    return true;
+}
+
+std::string applySetting(const std::string& word, const std::string& argument, const std::string& value,
+                         const std::string& hostBase, EnvSettings& settings) {
+    const bool plain = argument.empty();
+    if (word == "image" && plain) {
+        settings.image = value;
+    } else if (word == "cwd" && plain) {
+        settings.currentDir = value;
+    } else if (word == "system" && plain) {
+        settings.systemDir = value;
+    } else if (word == "admin" && plain) {
+        if (!isTrueWord(value) && !isFalseWord(value) && value != "1" && value != "0") return "admin takes yes or no";
+        settings.admin = (isTrueWord(value) || value == "1") ? 1 : 0;
+    } else if (word == "language" && plain) {
+        if (!isNumber(value) || std::stoi(value) > 0xFFFF) return "language takes a number such as 1033";
+        settings.language = static_cast<std::uint16_t>(std::stoi(value));
+    } else if (word == "map" && !plain) {
+        const fs::path host(value);
+        settings.maps.emplace_back(argument, host.is_absolute() ? value : (fs::path(hostBase) / host).string());
+    } else if (word == "folder" && !plain) {
+        const std::optional<int> csidl = folderNumber(argument);
+        if (!csidl) return "folder takes PERSONAL, PROFILE, APPDATA, COMMON_APPDATA or a CSIDL number";
+        settings.folders[*csidl] = value;
+    } else if (word == "registry" && !plain) {
+        std::string key;
+        std::string name;
+        if (!registryName(argument, key, name)) return "registry takes HKLM\\key\\value or HKCU\\key\\value";
+        settings.registry[key][name] = value;
+    } else if (word == "env" && !plain) {
+        settings.environment[upperCase(argument)] = value;
+    } else {
+        return "unknown setting \"" + word + (plain ? "" : " " + argument) + "\"";
+    }
+    return std::string();
+}
+
+}  // namespace
+
+std::string parseEnvText(std::string_view text, const std::string& hostBase, EnvSettings& settings) {
+    int number = 0;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string line = trimBlanksAndTabs(text.substr(start, end - start));
+        start = end + 1;
+        ++number;
+        const std::string content = line.ends_with('\r') ? trimBlanksAndTabs(line.substr(0, line.size() - 1)) : line;
+        if (content.empty() || content[0] == '#') continue;
+        std::string name;
+        std::string value;
+        std::string error = "expected NAME = VALUE";
+        if (splitKeyValue(content, name, value) == 0) {
+            name = trimBlanksAndTabs(name);
+            const std::size_t blank = name.find_first_of(" \t");
+            const std::string word = name.substr(0, blank);
+            const std::string argument = blank == std::string::npos ? "" : trimBlanksAndTabs(name.substr(blank));
+            error = applySetting(word, argument, trimBlanksAndTabs(value), hostBase, settings);
+        }
+        if (!error.empty()) return "line " + std::to_string(number) + ": " + error;
+    }
+    return std::string();
+}
+
+EnvPlatform::EnvPlatform(EnvSettings settings, std::string hostImage) : settings_(std::move(settings)) {
+    std::string root;
+    normalizePath(root, settings_.image);
+    roots_.emplace_back(root, std::move(hostImage));
+    for (const auto& [windows, host] : settings_.maps) {
+        normalizePath(root, windows);
+        roots_.emplace_back(root, host);
+    }
+}
+
+std::optional<std::string> EnvPlatform::hostPath(const std::string& windowsPath) const {
+    std::string path;
+    if (normalizePath(path, windowsPath) != 0) return std::nullopt;
+    const std::pair<std::string, std::string>* best = nullptr;
+    for (const auto& root : roots_) {
+        const std::string& prefix = root.first;
+        const bool inside = equalsIgnoringCase(path, prefix) ||
+                            (path.size() > prefix.size() && path[prefix.size()] == '\\' &&
+                             equalsIgnoringCase(std::string_view(path).substr(0, prefix.size()), prefix));
+        if (inside && (best == nullptr || prefix.size() > best->first.size())) best = &root;
+    }
+    if (best == nullptr) return std::nullopt;
+    fs::path host(best->second);
+    std::size_t at = best->first.size();
+    while (at < path.size()) {
+        const std::size_t next = std::min(path.find('\\', at + 1), path.size());
+        const std::string name = path.substr(at + 1, next - at - 1);
+        at = next;
+        std::error_code ec;
+        fs::path exact = host / name;
+        if (!fs::exists(exact, ec)) {
+            // Windows finds names in any letter case.
+            for (const fs::directory_entry& entry : fs::directory_iterator(host, ec)) {
+                if (equalsIgnoringCase(entry.path().filename().string(), name)) exact = entry.path();
+            }
+        }
+        host = exact;
+    }
+    return host.string();
+}
+
+PathKind EnvPlatform::pathKind(const std::string& path) {
+    const std::optional<std::string> host = hostPath(path);
+    std::error_code ec;
+    if (!host || path.find_first_of("?*") != std::string::npos) return PathKind::Missing;
+    const fs::file_status status = fs::status(*host, ec);
+    if (fs::is_directory(status)) return PathKind::Directory;
+    return fs::is_regular_file(status) ? PathKind::File : PathKind::Missing;
+}
+
+std::unique_ptr<InputFile> EnvPlatform::openForReading(const std::string& path) {
+    if (pathKind(path) != PathKind::File) return nullptr;
+    std::FILE* file = std::fopen(hostPath(path)->c_str(), "rb");
+    if (file == nullptr) return nullptr;
+    return std::make_unique<HostFile>(file);
+}
+
+std::string EnvPlatform::currentDirectory() {
+    return settings_.currentDir.empty() ? settings_.image : settings_.currentDir;
+}
+
+std::optional<std::string> EnvPlatform::environmentVariable(const std::string& name) {
+    const auto found = settings_.environment.find(upperCase(name));
+    if (found == settings_.environment.end()) return std::nullopt;
+    return found->second;
+}
+
+int EnvPlatform::pathIsRelative(const std::string& path) {
+    // The shell's rule: a leading backslash, or a colon as the second
+    // character, makes a path not relative.
+    if (!path.empty() && (path[0] == '\\' || (path.size() > 1 && path[1] == ':'))) return 0;
+    return 1;
+}
+
+std::optional<std::string> EnvPlatform::specialFolder(int csidl) {
+    const auto found = settings_.folders.find(csidl);
+    if (found == settings_.folders.end()) return std::nullopt;
+    return found->second;
+}
+
+RegistryRead EnvPlatform::readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
+                                            std::size_t limitBytes) {
+    RegistryRead read;
+    const std::string name = (hive == RegistryHive::LocalMachine ? "hklm\\" : "hkcu\\") + lowerCase(key);
+    const auto found = settings_.registry.find(name);
+    if (found == settings_.registry.end()) return read;
+    read.keyOpened = true;
+    const auto value = found->second.find(lowerCase(valueName));
+    if (value == found->second.end() || value->second.size() + 1 > limitBytes) return read;
+    read.valueRead = true;
+    read.data = value->second;
+    return read;
+}
+
+std::string EnvPlatform::systemCodePageToUtf8(const std::string& text) { return asUtf8(text); }
+
+}  // namespace launcher::check

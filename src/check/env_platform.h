@@ -1,0 +1,70 @@
+// A Windows machine described by a small text file, for explaining a run
+// away from Windows. Windows paths of the image (and of any other mapped
+// folder) stand for folders of the host; registry values, special folders,
+// the administrator flag, the current directory and the user's language
+// come from the file. It never writes and never starts anything.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace launcher::check {
+
+/// What an environment file says; every setting has a default.
+struct EnvSettings {
+    std::string image = "C:\\image";  ///< the Windows folder the image stands for
+    /// Further Windows folders and the host folders they stand for.
+    std::vector<std::pair<std::string, std::string>> maps;
+    int admin = 0;
+    std::uint16_t language = 1033;
+    std::string currentDir;  ///< empty: the image folder
+    std::string systemDir = "C:\\Windows\\system32";
+    std::map<int, std::string> folders;  ///< CSIDL to Windows path
+    /// "HKLM\key" or "HKCU\key", lower case, to value names (lower case) and data.
+    std::map<std::string, std::map<std::string, std::string>> registry;
+    std::map<std::string, std::string> environment;  ///< variable names in upper case
+};
+
+/// Reads the text of an environment file into settings; hostBase is the
+/// folder that relative host folders of "map" lines start from. Returns
+/// an error naming the line, or empty.
+std::string parseEnvText(std::string_view text, const std::string& hostBase, EnvSettings& settings);
+
+/// The machine of an environment file, with the image at hostImage.
+class EnvPlatform : public Platform {
+public:
+    EnvPlatform(EnvSettings settings, std::string hostImage);
+
+    /// Returns the host path that a Windows path stands for, each name
+    /// matched in any letter case; nothing outside the mapped folders.
+    std::optional<std::string> hostPath(const std::string& windowsPath) const;
+
+    PathKind pathKind(const std::string& path) override;
+    std::unique_ptr<InputFile> openForReading(const std::string& path) override;
+    std::unique_ptr<OutputFile> openForWriting(const std::string&) override { return nullptr; }
+    std::string currentDirectory() override;
+    std::optional<std::string> environmentVariable(const std::string& name) override;
+    std::string systemDirectory() override { return settings_.systemDir; }
+    int pathIsRelative(const std::string& path) override;
+    int isUserAnAdmin() override { return settings_.admin; }
+    std::optional<std::string> specialFolder(int csidl) override;
+    RegistryRead readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
+                                   std::size_t limitBytes) override;
+    std::uint16_t userDefaultLanguage() override { return settings_.language; }
+    std::optional<std::u16string> stringBlock(int, std::uint16_t) override { return std::nullopt; }
+    std::string systemCodePageToUtf8(const std::string& text) override;
+    void messageBox(const std::u16string&, const std::u16string&, BoxIcon) override {}
+    int runAndWaitProcess(const std::string&, const std::string&) override { return -1; }
+    bool startProcess(const std::string&, const std::string&) override { return false; }
+
+private:
+    EnvSettings settings_;
+    std::vector<std::pair<std::string, std::string>> roots_;  ///< normalised Windows folder, host folder
+};
+
+}  // namespace launcher::check

@@ -1,0 +1,364 @@
+#include "check/line_rules.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "check/ini_lint.h"
+#include "config/text_rules.h"
+#include "platform/text_file.h"
+#include "version/version_compare.h"
+
+namespace launcher::check {
+
+namespace {
+
+constexpr IniSection kSections[] = {IniSection::Installer, IniSection::Manager, IniSection::Common};
+
+std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
+
+std::string joined(const std::vector<std::string>& items, const std::string& last) {
+    std::string out;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) out += (i + 1 == items.size()) ? last : ", ";
+        out += items[i];
+    }
+    return out;
+}
+
+std::string keysOf(IniSection section) {
+    std::vector<std::string> names;
+    for (const IniKey& key : iniKeys()) {
+        if (key.section == section) names.push_back(key.name);
+    }
+    return joined(names, " and ");
+}
+
+const IniKey* findKeyIgnoringCase(IniSection section, std::string_view name) {
+    for (const IniKey& key : iniKeys()) {
+        if (key.section == section && equalsIgnoringCase(key.name, name)) return &key;
+    }
+    return nullptr;
+}
+
+// The sections, other than except, that have a key of this name in any case.
+std::vector<std::string> sectionsWithKey(std::string_view name, IniSection except) {
+    std::vector<std::string> labels;
+    for (IniSection section : kSections) {
+        if (section != except && findKeyIgnoringCase(section, name) != nullptr) labels.push_back(sectionLabel(section));
+    }
+    return labels;
+}
+
+const char* modeName(LaunchMode mode) {
+    switch (mode) {
+    case LaunchMode::UNINSTALL:
+        return "UNINSTALL";
+    case LaunchMode::EXTENSION:
+        return "EXTENSION";
+    case LaunchMode::INSTALL:
+        break;
+    }
+    return "INSTALL";
+}
+
+bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
+
+bool isPlainNumber(std::string_view part) {
+    if (part.empty() || part.size() > 10 || part.find_first_not_of("0123456789") != std::string_view::npos) {
+        return false;
+    }
+    return part.size() < 10 || part <= "2147483647";
+}
+
+// The first run of digits of a version part, as a person most likely meant it.
+std::string digitsOf(std::string_view part) {
+    const std::size_t start = part.find_first_of("0123456789");
+    if (start == std::string_view::npos) return "0";
+    const std::size_t end = part.find_first_not_of("0123456789", start);
+    return std::string(part.substr(start, end == std::string_view::npos ? end : end - start));
+}
+
+// How the launcher reads a version: three numbers and a qualifier.
+std::string versionReadAs(const std::string& value) {
+    const VersionParts parts = splitVersion(value);
+    std::string text = std::to_string(parts.major) + "." + std::to_string(parts.minor) + "." +
+                       std::to_string(parts.micro);
+    return parts.qualifier.empty() ? text : text + " with the qualifier \"" + std::string(parts.qualifier) + "\"";
+}
+
+}  // namespace
+
+LineRules::LineRules(IniWalk& walk) : walk_(walk) {}
+
+void LineRules::add(int line, int column, std::string rule, std::string message, std::string effect,
+                    std::string fix) {
+    walk_.findings.push_back(
+        Finding{line, column, std::move(rule), std::move(message), std::move(effect), std::move(fix)});
+}
+
+void LineRules::ignored(int number, std::string_view key) {
+    for (const IniKey& known : iniKeys()) {
+        if (equalsIgnoringCase(known.name, key)) walk_.ignoredKeys.emplace(known.name, number);
+    }
+}
+
+void LineRules::check(int number, std::string_view line, const IniLine& parsed, IniSection section, int closedBy) {
+    if (parsed.kind == IniLineKind::Comment || parsed.kind == IniLineKind::Header) return;
+    if (parsed.kind == IniLineKind::Key) return keyLine(number, parsed);
+    const std::string trimmed = trimBlanksAndTabs(line);
+    if (trimmed.empty()) return;
+    if (trimmed[0] == '[') {
+        bracketLine(number, line, trimmed, section);
+    } else if (trimmed[0] == ';') {
+        add(number, static_cast<int>(line.find(';')) + 1, "comment-indented",
+            "Comments begin with \";\" in the first column; after blanks or tabs the \";\" is ordinary text.",
+            "The line is read as text, matches no key and is ignored: it behaves like a comment only by chance.",
+            "Move the \";\" to the first column.");
+    } else if (parsed.kind == IniLineKind::OutsideSection) {
+        outsideSection(number, line, closedBy);
+    } else if (parsed.kind == IniLineKind::NoKey) {
+        noKey(number, line, section);
+    } else {
+        unknownKey(number, parsed, section);
+    }
+}
+
+void LineRules::bracketLine(int number, std::string_view line, const std::string& trimmed, IniSection section) {
+    const bool closes = line[0] == '[';
+    const int column = static_cast<int>(line.find('[')) + 1;
+    std::string rule = "section-unknown";
+    std::string message = "The launcher knows only the sections [INSTALLER], [MANAGER] and [COMMON].";
+    std::string fix = "Use one of the three headers, or make the line a comment with \";\" in the first column.";
+    int at = column;
+    for (IniSection known : kSections) {
+        const std::string label = sectionLabel(known);
+        if (trimmed == label) {
+            rule = "header-indented";
+            message = "Only blanks may stand around a header; a tab makes this line no header.";
+            fix = "Write \"" + label + "\" with nothing but blanks around it.";
+        } else if (trimmed.starts_with(label)) {
+            rule = "header-extra";
+            message = "A header line may hold only the header; the text after \"" + label + "\" makes it no header.";
+            fix = "Write \"" + label + "\" alone on its line, and a remark on a line of its own that begins with \";\".";
+            at = column + static_cast<int>(label.size());
+        } else if (equalsIgnoringCase(trimmed, label)) {
+            rule = "header-case";
+            message = "Headers are matched exactly, in capitals: " + quoted(trimmed) + " is not \"" + label + "\".";
+            fix = "Write \"" + label + "\".";
+        } else {
+            continue;
+        }
+        break;
+    }
+    std::string effect;
+    if (closes) {
+        effect = section != IniSection::None
+                     ? "Because the line begins with \"[\", it closes " + sectionLabel(section) + ": the key lines "
+                           "below it are ignored until the next known header."
+                     : "Because the line begins with \"[\", no section is open after it: the key lines below it "
+                       "are ignored until the next known header.";
+    } else {
+        effect = section != IniSection::None
+                     ? "The line does not begin with \"[\", so it is ignored as ordinary text: the key lines below "
+                       "it still belong to " + sectionLabel(section) + "."
+                     : "The line does not begin with \"[\", so it is ignored as ordinary text: no section opens, "
+                       "and the key lines below it are ignored until the next known header.";
+    }
+    add(number, at, rule, message, effect, fix);
+}
+
+void LineRules::outsideSection(int number, std::string_view line, int closedBy) {
+    std::string key;
+    std::string value;
+    const bool hasKey = splitKeyValue(line, key, value) == 0;
+    const std::string name = trimBlanksAndTabs(key);
+    const std::string why = closedBy == 0 ? "no header has opened one yet"
+                                          : "none is open, since line " + std::to_string(closedBy) +
+                                                " is no header the launcher knows";
+    const std::vector<std::string> homes = hasKey ? sectionsWithKey(name, IniSection::None) : std::vector<std::string>{};
+    std::string fix = "Make the line a comment with \";\" in the first column, or put it below the right header.";
+    if (!homes.empty()) {
+        ignored(number, name);
+        fix = "Put the line below " + joined(homes, " or ") +
+              (closedBy == 0 ? "." : ", or correct the header on line " + std::to_string(closedBy) + ".");
+    }
+    add(number, 1, "outside-section", "Key lines count only inside a section; " + why + ".",
+        hasKey ? "Ignored: " + name + " is not set by this line." : "Ignored.", fix);
+}
+
+void LineRules::noKey(int number, std::string_view line, IniSection section) {
+    if (line[0] == '=') {
+        add(number, 1, "key-missing", "A line that begins with \"=\" has no key.", "Ignored.",
+            "Write the key in front of the \"=\"; the keys of " + sectionLabel(section) + " are " + keysOf(section) +
+                ".");
+        return;
+    }
+    const std::string trimmed = trimBlanksAndTabs(line);
+    const std::size_t wordEnd = std::min(trimmed.find_first_of(" \t:"), trimmed.size());
+    const IniKey* key = findKeyIgnoringCase(section, trimmed.substr(0, wordEnd));
+    std::string rest = trimBlanksAndTabs(trimmed.substr(wordEnd));
+    if (!rest.empty() && rest[0] == ':') rest = trimBlanksAndTabs(rest.substr(1));
+    add(number, 1, "no-equals", "A key line needs \"=\" between key and value; this line has none.", "Ignored.",
+        key != nullptr ? std::string(key->name) + "=" + rest
+                       : "Add \"=\" after the key, or make the line a comment with \";\" in the first column.");
+}
+
+void LineRules::unknownKey(int number, const IniLine& parsed, IniSection section) {
+    const std::string name = trimBlanksAndTabs(parsed.key);
+    const std::string value = trimBlanksAndTabs(parsed.value);
+    ignored(number, name);
+    if (const IniKey* exact = findIniKey(section, name)) {
+        const int column = isBlankOrTab(parsed.key[0]) ? 1 : static_cast<int>(name.size()) + 1;
+        add(number, column, "key-blank",
+            "Keys are matched exactly as written, blanks included: " + quoted(parsed.key) + " is not " + exact->name +
+                ".",
+            "Ignored: " + std::string(exact->name) + " is not set by this line.", std::string(exact->name) + "=" + value);
+    } else if (const IniKey* other = findKeyIgnoringCase(section, name)) {
+        add(number, 1, "key-case",
+            "Keys are matched exactly, letter case included: " + quoted(name) + " is not " + other->name + ".",
+            "Ignored: " + std::string(other->name) + " is not set by this line.", std::string(other->name) + "=" + value);
+    } else if (const std::vector<std::string> homes = sectionsWithKey(name, section); !homes.empty()) {
+        add(number, 1, "key-wrong-section",
+            sectionLabel(section) + " has no key " + name + "; it belongs to " + joined(homes, " and ") + ".",
+            "Ignored.", "Move the line below " + joined(homes, " or ") + ".");
+    } else {
+        add(number, 1, "key-unknown",
+            sectionLabel(section) + " has no key " + quoted(name) + "; its keys are " + keysOf(section) + ".",
+            "Ignored.", "Use one of the keys of " + sectionLabel(section) + ", or remove the line.");
+    }
+}
+
+void LineRules::keyLine(int number, const IniLine& parsed) {
+    const IniWalk& walk = walk_;
+    const std::string name = parsed.entry->name;
+    const std::string& value = parsed.value;
+    const int column = static_cast<int>(parsed.key.size()) + 2;
+    if (parsed.entry->text != nullptr) {
+        if (const auto earlier = walk.places.find(parsed.entry); earlier != walk.places.end()) {
+            add(number, 1, "key-repeated", name + " is set again; the last line that sets it wins.",
+                "The value set on line " + std::to_string(earlier->second.line) + " is replaced by this one.",
+                "Keep one " + name + " line.");
+        }
+    }
+    if (name == "MODE") {
+        LaunchMode mode = walk.values.mode;
+        if (parseLaunchMode(value, mode)) return;
+        const std::string wanted = trimBlanksAndTabs(value);
+        std::string fix = "MODE=INSTALL, MODE=UNINSTALL or MODE=EXTENSION.";
+        for (const char* word : {"INSTALL", "UNINSTALL", "EXTENSION"}) {
+            if (equalsIgnoringCase(wanted, word)) fix = std::string("MODE=") + word;
+        }
+        add(number, column, "mode-unknown", "MODE takes INSTALL, UNINSTALL or EXTENSION, in capitals.",
+            std::string("The mode stays ") + modeName(walk.values.mode) + ".", fix);
+        return;
+    }
+    if (name == "SILENT" || name == "ISADMIN" || name == "LICENSEACCEPTED") {
+        if (value.empty() || isTrueWord(value) || isFalseWord(value)) return;
+        const std::string word = trimBlanksAndTabs(value);
+        const std::string effect =
+            name == "SILENT"    ? "The value counts as neither true nor false: the run is not silent."
+            : name == "ISADMIN" ? "The value counts as neither true nor false: administrator mode follows the "
+                                  "user's group membership, and the agent gets no -isAdmin."
+                                : "The value counts as neither true nor false: the licence is not accepted.";
+        add(number, column, "truth-word",
+            name + " takes true, yes, false or no, in any letter case and without blanks.", effect,
+            isTrueWord(word) || isFalseWord(word) ? name + "=" + word : name + "=true or " + name + "=false");
+        return;
+    }
+    if (valueText(number, column, name, value)) return;
+    if (name == "VERSION") version(number, column, value);
+}
+
+bool LineRules::valueText(int number, int column, const std::string& key, const std::string& value) {
+    for (std::size_t i = 1; i < value.size(); ++i) {
+        if (value[i] != ';' || !isBlankOrTab(value[i - 1])) continue;
+        add(number, column + static_cast<int>(i), "value-remark",
+            "A \";\" after a blank starts no remark: everything after \"=\" is the value, the remark included.",
+            key + " is " + quoted(value) + (key == "VERSION" ? ", read as " + versionReadAs(value) : "") + ".",
+            key + "=" + trimBlanksAndTabs(value.substr(0, i)) + ", with the remark on a line of its own that begins "
+                                                                 "with \";\".");
+        return true;
+    }
+    if (value.empty() || (!isBlankOrTab(value.front()) && !isBlankOrTab(value.back()))) return false;
+    const bool leading = isBlankOrTab(value.front());
+    const std::string trimmed = trimBlanksAndTabs(value);
+    const std::string where = leading && isBlankOrTab(value.back()) ? "at both ends"
+                              : leading                             ? "at its start"
+                                                                    : "at its end";
+    const int at = leading ? column : column + static_cast<int>(value.find_last_not_of(" \t") + 1);
+    add(number, at, "value-blank", "Values are taken exactly as written: the blank " + where + " stays in the value.",
+        key + " is " + quoted(value) + (key == "VERSION" ? ", read as " + versionReadAs(value) : "") + ".",
+        key + "=" + trimmed);
+    return true;
+}
+
+void LineRules::version(int number, int column, const std::string& value) {
+    if (value.empty()) {
+        add(number, column, "version-format", "VERSION is empty, so the required version reads as 0.0.0.",
+            "Any installed agent counts as recent enough; the installer does not run while one is found.",
+            "Write the minimum agent version, for example VERSION=1.0.0.");
+        return;
+    }
+    // The parts as the launcher splits them: three numbers, then a qualifier.
+    std::vector<std::string_view> numbers;
+    std::string_view rest = value;
+    bool bad = false;
+    while (numbers.size() < 3) {
+        const std::size_t dot = rest.find('.');
+        numbers.push_back(rest.substr(0, dot));
+        bad = bad || !isPlainNumber(numbers.back());
+        if (dot == std::string_view::npos || dot + 1 == rest.size()) {
+            rest = std::string_view();
+            break;
+        }
+        rest = rest.substr(dot + 1);
+    }
+    if (!bad) return;
+    std::string meant;
+    for (std::string_view part : numbers) meant += (meant.empty() ? "" : ".") + digitsOf(part);
+    if (!rest.empty()) meant += "." + std::string(rest);
+    add(number, column, "version-format",
+        "The first three parts of VERSION must be plain decimal numbers (major.minor.micro, then an optional "
+        "qualifier).",
+        "Reads " + quoted(value) + " as " + versionReadAs(value) + ".", "VERSION=" + meant);
+}
+
+void LineRules::cut(int number, std::size_t length, const IniLine& first, std::string_view firstPiece,
+                    const std::vector<PieceEffect>& rest) {
+    std::vector<std::string> effects;
+    if (first.kind == IniLineKind::Key) {
+        const std::string count = std::to_string(first.value.size());
+        effects.push_back(first.entry->list != nullptr
+                              ? std::string(first.entry->name) + " adds only the first " + count + " characters of its value"
+                              : std::string(first.entry->name) + " gets only the first " + count + " characters of its value");
+    }
+    bool changes = first.kind == IniLineKind::Key;
+    bool ignored = false;
+    for (const PieceEffect& piece : rest) {
+        const std::string at = "the piece at column " + std::to_string(piece.column);
+        if (piece.kind == IniLineKind::Header) {
+            effects.push_back(at + " opens " + sectionLabel(piece.header));
+        } else if (piece.kind == IniLineKind::OtherBracket) {
+            effects.push_back(at + " begins with \"[\" and closes the section");
+        } else if (piece.kind == IniLineKind::Key) {
+            effects.push_back(at + " sets " + piece.entry->name);
+        } else {
+            ignored = true;
+            continue;
+        }
+        changes = true;
+    }
+    if (!changes) return;
+    if (ignored) effects.push_back("the rest is ignored");
+    std::string effect = joined(effects, "; ") + ".";
+    effect[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(effect[0])));
+    add(number, static_cast<int>(kLinePieceLength) + 1, "line-cut",
+        "The launcher reads lines in pieces of 254 characters; this line has " + std::to_string(length) +
+            ", so the rest from column 255 is read as a line of its own.",
+        effect,
+        first.kind == IniLineKind::Comment || firstPiece.empty() || firstPiece[0] == ';'
+            ? "Split the remark over several comment lines of at most 254 characters."
+            : "Keep the line within 254 characters: shorten the value, for example with a shorter folder name.");
+}
+
+}  // namespace launcher::check

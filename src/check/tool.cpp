@@ -1,0 +1,178 @@
+#include "check/tool.h"
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "check/env_platform.h"
+#include "check/explain.h"
+#include "check/image_files.h"
+#include "check/ini_lint.h"
+#include "check/read_only_platform.h"
+#include "platform/path_utils.h"
+
+namespace launcher::check {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: launcher-check [--json] IMAGE_DIR_OR_INI\n"
+    "       launcher-check [--json] [--env FILE] --explain IMAGE_DIR_OR_INI [launcher options...]\n"
+    "Checks a launcher's INI file as the launcher reads it (exit code 0: clean, 1: warnings,\n"
+    "2: cannot be checked), or explains what the launcher would do, without running or writing\n"
+    "anything. --env names a file that describes the Windows machine (see docs/launcher-check.md).\n";
+
+struct Options {
+    bool json = false;
+    bool explain = false;
+    std::string envFile;
+    std::string path;
+    std::vector<std::string> launcherOptions;
+};
+
+// The image on the host: its folder, the INI file and the launcher program.
+struct Image {
+    fs::path folder;
+    std::string ini;
+    std::string exe;
+    std::string display;  ///< the INI file as the user will recognise it
+    std::vector<std::string> notes;
+};
+
+// Returns an error, or empty when options were read.
+std::string parseOptions(const std::vector<std::string>& arguments, Options& options) {
+    std::size_t i = 0;
+    for (; i < arguments.size() && arguments[i].starts_with("--"); ++i) {
+        const std::string& option = arguments[i];
+        if (option == "--json") {
+            options.json = true;
+        } else if (option == "--explain") {
+            options.explain = true;
+        } else if (option == "--env" && i + 1 < arguments.size()) {
+            options.envFile = arguments[++i];
+        } else {
+            return "unknown option or missing value: " + option;
+        }
+    }
+    if (i == arguments.size()) return "no image folder or INI file named";
+    options.path = arguments[i];
+    options.launcherOptions.assign(arguments.begin() + static_cast<long>(i) + 1, arguments.end());
+    if (!options.explain && !options.launcherOptions.empty()) return "launcher options are taken only with --explain";
+    return std::string();
+}
+
+// Returns an error, or empty when the image was found.
+std::string locate(const std::string& given, Image& image) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(given, ec);
+    if (!fs::exists(status)) return "no such file or folder";
+    const bool folder = fs::is_directory(status);
+    if (!folder && !fs::is_regular_file(status)) return "not a regular file";
+    image.folder = fs::absolute(folder ? fs::path(given) : fs::path(given).parent_path(), ec).lexically_normal();
+    if (image.folder.filename().empty()) image.folder = image.folder.parent_path();
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(image.folder, ec)) {
+        if (entry.is_regular_file(ec)) names.push_back(entry.path().filename().string());
+    }
+    if (!folder) {
+        image.ini = fs::path(given).filename().string();
+        image.display = given;
+        image.exe = stripExtension(image.ini) + ".exe";
+        for (const std::string& name : names) {
+            if (const std::optional<LauncherFiles> pair = chooseLauncher({image.ini, name}); pair) image.exe = pair->exe;
+        }
+        return std::string();
+    }
+    const std::optional<LauncherFiles> chosen = chooseLauncher(names);
+    if (!chosen) {
+        return "no launcher INI file in this folder: the launcher reads the .ini file that bears its own base "
+               "name, and no .ini file here stands beside a .exe of the same name";
+    }
+    image.ini = chosen->ini;
+    image.exe = chosen->exe;
+    image.display = (fs::path(given) / image.ini).string();
+    if (!chosen->others.empty()) {
+        std::string others;
+        for (const std::string& other : chosen->others) others += (others.empty() ? "" : ", ") + other;
+        image.notes.push_back("several launchers in this folder; checked " + image.ini + " (of " + image.exe +
+                              "), not those of " + others + ": name an INI file to check another");
+    }
+    return std::string();
+}
+
+int fail(const Options& options, const std::string& file, const std::string& error, std::ostream& out) {
+    LintReport report;
+    report.file = file;
+    report.error = error;
+    out << (options.json ? renderJson(report) : renderText(report));
+    return kExitUnreadable;
+}
+
+std::string readEnvFile(const std::string& path, EnvSettings& settings) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file || fs::is_directory(path)) return "cannot be read";
+    std::ostringstream text;
+    text << file.rdbuf();
+    return parseEnvText(text.str(), fs::absolute(path).parent_path().string(), settings);
+}
+
+}  // namespace
+
+int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Platform* native) {
+    Options options;
+    if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
+        out << kUsage;
+        return kExitClean;
+    }
+    if (const std::string error = parseOptions(arguments, options); !error.empty()) {
+        err << "launcher-check: " << error << "\n" << kUsage;
+        return kExitUnreadable;
+    }
+    Image image;
+    if (const std::string error = locate(options.path, image); !error.empty()) {
+        return fail(options, options.path, error, out);
+    }
+
+    // The Windows folder that the image is: itself on Windows, or the one an
+    // environment file names.
+    std::unique_ptr<EnvPlatform> described;
+    Platform* machine = native;
+    std::string windowsFolder = image.folder.string();
+    if (native == nullptr || !options.envFile.empty()) {
+        EnvSettings settings;
+        if (!options.envFile.empty()) {
+            if (const std::string error = readEnvFile(options.envFile, settings); !error.empty()) {
+                err << "launcher-check: " << options.envFile << ": " << error << "\n";
+                return kExitUnreadable;
+            }
+        }
+        windowsFolder = settings.image;
+        described = std::make_unique<EnvPlatform>(settings, image.folder.string());
+        machine = described.get();
+    }
+    const std::string named = windowsFolder;
+    normalizePath(windowsFolder, named);
+    ReadOnlyPlatform platform(*machine);
+    const std::string iniPath = windowsFolder + "\\" + image.ini;
+    if (const std::string error = checkReadableText(platform, iniPath); !error.empty()) {
+        return fail(options, image.display, error, out);
+    }
+
+    if (options.explain) {
+        Explanation explanation = explainRun(platform, windowsFolder + "\\" + image.exe, options.launcherOptions);
+        for (const std::string& note : image.notes) explanation.sections.front().text("choice", note);
+        out << (options.json ? renderJson(explanation) : renderText(explanation));
+        return explanation.error.empty() ? kExitClean : kExitUnreadable;
+    }
+    LintReport report;
+    report.file = image.display;
+    report.notes = image.notes;
+    report.findings = lintIniFile(platform, iniPath, windowsFolder + "\\");
+    out << (options.json ? renderJson(report) : renderText(report));
+    return exitCodeOf(report);
+}
+
+}  // namespace launcher::check

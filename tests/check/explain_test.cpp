@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "check/env_platform.h"
+#include "check/explain.h"
+#include "memory_platform.h"
+#include "temp_tree.h"
+
+namespace launcher::check {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+// An image in C:\img with an installer and a package, and an agent of
+// version 1.2.3 that the registry places where env says.
+class Machine {
+public:
+    Machine(const std::string& ini, const std::string& env) {
+        tree_.write("img/setup.exe");
+        tree_.write("img/setup.ini", ini);
+        tree_.write("img/disk1/setup.exe");
+        tree_.write("img/agent.msi");
+        tree_.write("agent/eclipse/agent.exe");
+        tree_.write("agent/jre/bin/java.exe");
+        tree_.write("agent/eclipse/configuration/config.ini", "tessa.appDataLocation=C\\:\\\\Data\\\\Agent\n");
+        tree_.write("data/installed.xml", "<package id='com.norvex.tessa.agent' version='1.2.3'/>\n");
+        EnvSettings settings;
+        EXPECT_EQ(parseEnvText("image = C:\\img\nmap C:\\Data\\Agent = data\n" + env, tree_.path(), settings), "");
+        machine_ = std::make_unique<EnvPlatform>(settings, tree_.path("img"));
+        platform_ = std::make_unique<ReadOnlyPlatform>(*machine_);
+    }
+
+    Explanation explain(const Strings& options) { return explainRun(*platform_, "C:\\img\\setup.exe", options); }
+    const ReadOnlyPlatform& platform() const { return *platform_; }
+
+private:
+    testing::TempTree tree_;
+    std::unique_ptr<EnvPlatform> machine_;
+    std::unique_ptr<ReadOnlyPlatform> platform_;
+};
+
+std::string field(const Explanation& explanation, const std::string& section, const std::string& label) {
+    for (const Section& s : explanation.sections) {
+        if (s.name != section) continue;
+        for (const Field& f : s.fields) {
+            if (f.label == label) return f.kind == Field::Kind::Number ? std::to_string(f.number) : f.text;
+        }
+    }
+    return "(no " + section + " " + label + ")";
+}
+
+const std::string kAgentKey = "registry HKLM\\Software\\Norvex\\Agent\\location = ";
+
+// The command lines are the ones the launcher's own tests expect.
+TEST(Explain, InstallerCommands) {
+    Machine exe("[INSTALLER]\nLOCATION=disk1\\setup.exe\nARG=IGNORED=1\nARG=IGNORED=2\n[MANAGER]\nVERSION=1.0\n", "");
+    const Explanation full = exe.explain({"-silent", "-nl", "de_DE", "-appDataLocation", "C:\\Data\\Agent",
+                                          "-installerArgs", "INSTALLDIR=C:\\Program Files\\Agent"});
+    EXPECT_EQ(field(full, "installer", "commandLine"),
+              "\"C:\\img\\disk1\\setup.exe\" /S /L1031 /v\"/qn INSTALLDIR=\\\"C:\\Program Files\\Agent\\\" "
+              "STANDALONE=false APPDATALOCATION=\\\"C:\\Data\\Agent\\\"\"");
+    EXPECT_EQ(field(full, "installer", "runs"), "yes: the agent is missing or too old");
+    EXPECT_EQ(field(full, "outcome", "exitCode"), "the installer's code, or as when the agent is installed");
+    EXPECT_EQ(field(exe.explain({}), "installer", "commandLine"),
+              "\"C:\\img\\disk1\\setup.exe\" /v\"IGNORED=1 IGNORED=2 STANDALONE=false\"");
+    Machine bare("[INSTALLER]\nLOCATION=disk1\\setup.exe\n", "");
+    EXPECT_EQ(field(bare.explain({}), "installer", "commandLine"), "\"C:\\img\\disk1\\setup.exe\" /v\"STANDALONE=false\"");
+
+    Machine msi("[INSTALLER]\nLOCATION=agent.msi\nARG=TARGETDIR=C:\\Program Files\\Agent\nARG=REBOOT=ReallySuppress\n"
+                "[COMMON]\nNL=de_DE\nAPPDATALOCATION=C:\\Data\\Agent\n",
+                "system = C:\\WINDOWS\\system32\n");
+    const Explanation package = msi.explain({"-silent"});
+    EXPECT_EQ(field(package, "installer", "commandLine"),
+              "C:\\WINDOWS\\system32\\msiexec.exe /i \"C:\\img\\agent.msi\" /q \"TARGETDIR=C:\\Program Files\\Agent\" "
+              "REBOOT=ReallySuppress STANDALONE=false APPDATALOCATION=\"C:\\Data\\Agent\"");
+    EXPECT_EQ(field(package, "installer", "exists"), "yes (C:\\img\\agent.msi)");
+}
+
+TEST(Explain, AgentCommandsOfAnInstalledAgent) {
+    Machine java("[MANAGER]\nLOCATION_KEY=Software\\Norvex\\Agent\nVERSION=1.2.0\nLAUNCHER=eclipse\\agent.exe\n"
+                 "LAUNCHER_SILENT=jre\\bin\\java.exe\nINPUT_FILE=install.xml\n[COMMON]\nISADMIN=TRUE\nNL=de_DE\n",
+                 "admin = no\nmap C:\\Program Files\\Agent = agent\n" + kAgentKey + "C:\\Program Files\\Agent\n");
+    const Explanation run = java.explain({"-silent", "-appDataLocation", "C:\\Data\\Agent\\", "-managerArgs", "-record",
+                                          "C:\\my files\\rec.xml"});
+    EXPECT_EQ(field(run, "agent", "commandLine"),
+              "\"C:\\Program Files\\Agent\\jre\\bin\\java.exe\" -jar \"C:\\Program Files\\Agent\\eclipse\\startup.jar\" "
+              "-silent -nosplash -isAdmin -input C:\\img\\install.xml -dataLocation C:\\Data\\Agent -nl de_DE "
+              "-record \"C:\\my files\\rec.xml\"");
+    EXPECT_EQ(field(run, "agentLocation", "registryKey"), "HKEY_LOCAL_MACHINE\\Software\\Norvex\\Agent (value \"location\")");
+    EXPECT_EQ(field(run, "agentLocation", "configFile"), "C:\\Program Files\\Agent\\eclipse\\configuration\\config.ini");
+    EXPECT_EQ(field(run, "agentLocation", "agentFound"), "yes: 1.2.3 is at least the required version");
+    EXPECT_EQ(field(run, "outcome", "result"), "starts the agent and waits for it");
+    // Nothing was started or shown; only the lookup's own trace went to memory.
+    EXPECT_TRUE(java.platform().refused().empty());
+    EXPECT_EQ(java.platform().captured().size(), 1u);
+
+    // An administrator without an explicit request gets no -isAdmin.
+    Machine own("[MANAGER]\nLOCATION_KEY=Software\\Norvex\\Agent\nVERSION=1.3\nLAUNCHER=eclipse\\agent.exe\n",
+                "admin = yes\nmap C:\\Agent = agent\n" + kAgentKey + "C:\\Agent\n");
+    const Explanation plain = own.explain({});
+    EXPECT_EQ(field(plain, "agent", "commandLine"), "\"C:\\Agent\\eclipse\\agent.exe\"");
+    EXPECT_EQ(field(plain, "agentLocation", "agentFound"), "no: 1.2.3 is older than 1.3");
+    EXPECT_EQ(field(plain, "outcome", "result"), "fails: no installer is configured; message 2011 in an error box");
+    EXPECT_EQ(field(own.explain({"-input", "x", "-help"}), "outcome", "result"), "shows its usage box");
+}
+
+TEST(Explain, ReadOnlyPlatformChangesNothing) {
+    launcher::testing::MemoryPlatform memory;
+    ReadOnlyPlatform platform(memory);
+    platform.openForWriting("C:\\img\\trace.txt")->write("x", 1);
+    EXPECT_EQ(platform.runAndWaitProcess("C:\\img\\setup.exe", "setup"), -1);
+    EXPECT_FALSE(platform.startProcess("C:\\img\\setup.exe", "setup"));
+    platform.messageBox(u"text", u"title", BoxIcon::Error);
+    EXPECT_TRUE(memory.written.empty());
+    EXPECT_TRUE(memory.processes.empty());
+    EXPECT_TRUE(memory.boxes.empty());
+    EXPECT_EQ(platform.captured().at("C:\\img\\trace.txt"), "x");
+    EXPECT_EQ(platform.refused(), (Strings{"process: C:\\img\\setup.exe (setup)", "process: C:\\img\\setup.exe (setup)",
+                                           "message box: title: text"}));
+}
+
+}  // namespace
+}  // namespace launcher::check

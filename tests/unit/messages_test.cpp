@@ -34,6 +34,10 @@ TEST(MessageTable, EveryLanguageHasEveryMessageWithTheEnglishConversions) {
     }
 }
 
+TEST(MessageTable, PortugueseKeepsItsTilde) {
+    EXPECT_EQ(testing::tableMessage(1046, kMsgCannotOpenIni), "Não é possível abrir o arquivo INI: %s\n");
+}
+
 TEST(LoadMessage, UserLanguageThenSamePrimaryLanguageThenEnglish) {
     struct Row { std::uint16_t user; std::uint16_t table; };
     const Row rows[] = {

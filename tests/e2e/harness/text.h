@@ -1,0 +1,42 @@
+// Text and file helpers of the harness: UTF-8 and UTF-16, line ends, and
+// whole files read and written byte for byte.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+/// Returns UTF-16 text as UTF-8.
+std::string toUtf8(const std::wstring& text);
+
+/// Returns UTF-8 text as UTF-16.
+std::wstring toWide(const std::string& text);
+
+/// Returns text with every LF turned into CR LF, as a text-mode writer
+/// stores it on Windows.
+std::string withCrLf(const std::string& text);
+
+/// Returns text with every occurrence of from replaced by to.
+std::string replaceAll(std::string text, const std::string& from, const std::string& to);
+
+/// Returns the file's bytes; fails the current test when it cannot be read.
+std::string readFileBytes(const std::string& path);
+
+/// Writes bytes as the file's whole content, creating missing directories;
+/// fails the current test when that does not work.
+void writeFileBytes(const std::string& path, const std::string& bytes);
+
+/// Returns whether a file or directory of that name exists.
+bool pathExists(const std::string& path);
+
+/// Creates the directory and its missing parents.
+void makeDirectories(const std::string& path);
+
+/// Deletes a directory with everything in it; a missing one is fine.
+void removeTree(const std::string& path);
+
+/// Returns the names of the entries of a directory, sorted.
+std::vector<std::string> directoryEntries(const std::string& path);
+
+}  // namespace e2e

@@ -1,0 +1,106 @@
+// Starts a program and saves a picture of each message box it shows, as a
+// 24-bit BMP file, then closes the box with OK. Used under Xvfb to make the
+// documentation's screenshots.
+//   box_snapshot.exe OUTPUT_PREFIX PROGRAM "COMMAND LINE"
+// writes OUTPUT_PREFIX-1.bmp, OUTPUT_PREFIX-2.bmp, … and prints the exit code.
+#include <windows.h>
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Search {
+    DWORD processId;
+    std::set<HWND>* seen;
+    HWND found;
+};
+
+BOOL CALLBACK findBox(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<Search*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof(className));
+    if (owner == search->processId && IsWindowVisible(window) && std::string(className) == "#32770" &&
+        !search->seen->count(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool saveBitmap(HWND window, const std::string& path) {
+    RECT rect;
+    GetWindowRect(window, &rect);
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, rect.left, rect.top, SRCCOPY);
+    SelectObject(memory, previous);
+    const DWORD rowBytes = (width * 3 + 3) & ~3;
+    const DWORD imageBytes = rowBytes * height;
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info.bmiHeader);
+    file.bfSize = file.bfOffBits + imageBytes;
+    bool written = false;
+    if (FILE* out = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(&file, sizeof(file), 1, out);
+        std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out);
+        std::fwrite(bits, imageBytes, 1, out);
+        written = std::fclose(out) == 0;
+    }
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return written;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: box_snapshot OUTPUT_PREFIX PROGRAM \"COMMAND LINE\"\n");
+        return 2;
+    }
+    std::string commandLine = argv[3];
+    STARTUPINFOA startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(argv[2], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        std::fprintf(stderr, "cannot start %s\n", argv[2]);
+        return 2;
+    }
+    std::set<HWND> seen;
+    int count = 0;
+    for (int waited = 0; waited < 30000; waited += 50) {
+        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) break;
+        Search search{process.dwProcessId, &seen, nullptr};
+        EnumWindows(findBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found == nullptr) continue;
+        Sleep(500);  // let it paint
+        const std::string path = std::string(argv[1]) + "-" + std::to_string(++count) + ".bmp";
+        if (!saveBitmap(search.found, path)) std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        seen.insert(search.found);
+        PostMessageA(search.found, WM_COMMAND, IDOK, 0);
+    }
+    TerminateProcess(process.hProcess, 1);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    std::printf("boxes %d, exit code %ld\n", count, static_cast<long>(code));
+    return 0;
+}

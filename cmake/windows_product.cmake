@@ -31,3 +31,11 @@ set_source_files_properties("${CMAKE_CURRENT_BINARY_DIR}/launcher.rc" PROPERTIES
 target_link_libraries(launcher PRIVATE launcher_core shell32 shlwapi advapi32 user32 kernel32)
 target_link_options(launcher PRIVATE ${LAUNCHER_LINK_OPTIONS})
 launcher_warnings(launcher)
+
+# The release archive: cmake --build --preset win32 --target release
+find_package(Python3 COMPONENTS Interpreter REQUIRED)
+add_custom_target(release
+    COMMAND "${CMAKE_COMMAND}" -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DBINARY_DIR=${CMAKE_BINARY_DIR}
+            -DVERSION=${PROJECT_VERSION} -DPYTHON=${Python3_EXECUTABLE} -P ${PROJECT_SOURCE_DIR}/cmake/release.cmake
+    DEPENDS launcher launcher-check
+    VERBATIM)

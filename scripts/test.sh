@@ -1,7 +1,7 @@
 #!/bin/sh
-# Sets up what is missing, builds both presets from scratch directories of
-# their own, and runs every test: unit tests natively, end-to-end tests of
-# launcher.exe under Wine.
+# Sets up what is missing, builds both presets, and runs every test: unit
+# tests natively, end-to-end tests of launcher.exe under Wine, and a check
+# that two clean builds give the same bytes.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -11,3 +11,4 @@ ctest --preset host
 cmake --preset win32
 cmake --build --preset win32
 ctest --preset win32
+scripts/check_reproducible.sh

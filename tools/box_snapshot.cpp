@@ -1,8 +1,10 @@
-// Starts a program and saves a picture of each message box it shows, as a
-// 24-bit BMP file, then closes the box with OK. Used under Xvfb to make the
-// documentation's screenshots.
+// Starts a program, prints the title and text of each message box it shows
+// and saves a picture of it as a 24-bit BMP file, then closes the box with
+// OK; at the end it prints the program's whole exit code. Used under Xvfb
+// to make the documentation's screenshots and examples.
 //   box_snapshot.exe OUTPUT_PREFIX PROGRAM "COMMAND LINE"
-// writes OUTPUT_PREFIX-1.bmp, OUTPUT_PREFIX-2.bmp, … and prints the exit code.
+// writes OUTPUT_PREFIX-1.bmp, OUTPUT_PREFIX-2.bmp, … (none when the prefix
+// is "-").
 #include <windows.h>
 
 #include <cstdio>
@@ -30,6 +32,26 @@ BOOL CALLBACK findBox(HWND window, LPARAM parameter) {
         return FALSE;
     }
     return TRUE;
+}
+
+std::string utf8(const wchar_t* text) {
+    const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string result(length > 0 ? length - 1 : 0, '\0');
+    if (length > 1) WideCharToMultiByte(CP_UTF8, 0, text, -1, result.data(), length, nullptr, nullptr);
+    return result;
+}
+
+// Prints "box: TITLE | TEXT" with the text's line breaks as "\n".
+void printBox(HWND box) {
+    wchar_t title[1024] = {};
+    wchar_t text[4096] = {};
+    GetWindowTextW(box, title, 1024);
+    GetDlgItemTextW(box, 0xFFFF, text, 4096);
+    std::string line = utf8(text);
+    for (std::size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n', at + 2)) {
+        line.replace(at, 1, "\\n");
+    }
+    std::printf("box: %s | %s\n", utf8(title).c_str(), line.c_str());
 }
 
 bool saveBitmap(HWND window, const std::string& path) {
@@ -93,14 +115,17 @@ int main(int argc, char** argv) {
         EnumWindows(findBox, reinterpret_cast<LPARAM>(&search));
         if (search.found == nullptr) continue;
         Sleep(500);  // let it paint
+        printBox(search.found);
         const std::string path = std::string(argv[1]) + "-" + std::to_string(++count) + ".bmp";
-        if (!saveBitmap(search.found, path)) std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        if (std::string(argv[1]) != "-" && !saveBitmap(search.found, path)) {
+            std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        }
         seen.insert(search.found);
         PostMessageA(search.found, WM_COMMAND, IDOK, 0);
     }
     TerminateProcess(process.hProcess, 1);
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
-    std::printf("boxes %d, exit code %ld\n", count, static_cast<long>(code));
+    std::printf("exit code: %ld\n", static_cast<long>(code));
     return 0;
 }

@@ -1,0 +1,48 @@
+# Makes the release archive: launcher.exe, launcher-check.exe, the example
+# INI file, the documentation and a SHA256SUMS file, in a zip that is the
+# same, byte for byte, from every clean build of the same sources.
+#   cmake -DSOURCE_DIR=… -DBINARY_DIR=… -DVERSION=… -DPYTHON=… -P release.cmake
+foreach(variable SOURCE_DIR BINARY_DIR VERSION PYTHON)
+    if(NOT DEFINED ${variable})
+        message(FATAL_ERROR "release.cmake needs -D${variable}=…")
+    endif()
+endforeach()
+
+set(name quillmark-launcher-${VERSION})
+set(stage "${BINARY_DIR}/release/${name}")
+file(REMOVE_RECURSE "${BINARY_DIR}/release")
+file(MAKE_DIRECTORY "${stage}/docs/screenshots")
+
+file(COPY "${BINARY_DIR}/launcher.exe" "${BINARY_DIR}/src/check/launcher-check.exe"
+          "${SOURCE_DIR}/docs/example.ini" DESTINATION "${stage}")
+file(GLOB docs RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/docs/*.md" "${SOURCE_DIR}/docs/screenshots/*.png")
+list(SORT docs)
+foreach(doc IN LISTS docs)
+    configure_file("${SOURCE_DIR}/${doc}" "${stage}/${doc}" COPYONLY)
+endforeach()
+
+set(files launcher.exe launcher-check.exe example.ini ${docs})
+set(sums "")
+foreach(file IN LISTS files)
+    file(SHA256 "${stage}/${file}" hash)
+    string(APPEND sums "${hash}  ${file}\n")
+endforeach()
+file(WRITE "${stage}/SHA256SUMS" "${sums}")
+
+# Fixed times and a fixed order: the archive depends on the contents only.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+    set(epoch "$ENV{SOURCE_DATE_EPOCH}")
+else()
+    set(epoch 1767225600)  # 2026-01-01
+endif()
+set(entries "")
+foreach(file SHA256SUMS ${files})
+    list(APPEND entries "${name}/${file}")
+endforeach()
+execute_process(COMMAND "${PYTHON}" "${SOURCE_DIR}/tools/release_zip.py" "${BINARY_DIR}/${name}.zip"
+                        "${BINARY_DIR}/release" "${epoch}" ${entries}
+                RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cannot write ${name}.zip")
+endif()
+message(STATUS "Release archive: ${BINARY_DIR}/${name}.zip")

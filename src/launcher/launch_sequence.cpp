@@ -43,6 +43,14 @@ private:
     }
 };
 
+// A program counts as present when its path exists, or when starting it
+// would find it with one of the extensions the start tries (.com, .exe,
+// .bat, .cmd): LAUNCHER=eclipse\agent is not reported missing while
+// eclipse\agent.exe is there to be started.
+bool programExists(Platform& platform, const std::string& program) {
+    return pathExists(platform, program) || !resolveProgramFile(platform, program).empty();
+}
+
 void lookUpAgent(Platform& platform, LauncherState& state) {
     const AgentSources sources{state.iniManagerLocationKey, state.iniManagerLocationFile, state.isUserAdmin,
                                state.launcherDir};
@@ -87,7 +95,7 @@ int installAgent(Platform& platform, LauncherState& state, const Failure& fail) 
         trace.line("MSI installer image is not found: " + state.installerImage + "\n");
         return fail(kCodeGiveUp, kMsgInstallerNotFound, state.installerImage);
     }
-    if (!msi && !pathExists(platform, state.InstallerProgram)) {
+    if (!msi && !programExists(platform, state.InstallerProgram)) {
         trace.line("Installer does not exist: " + state.InstallerProgram + "\n");
         return fail(kCodeGiveUp, kMsgInstallerNotFound, state.InstallerProgram);
     }
@@ -162,7 +170,7 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
     trace.block("Command to launch agent");
     trace.value("AgentProgram", state.AgentProgram);
     trace.list("agentArglist", state.agentArglist);
-    if (!pathExists(platform, state.AgentProgram)) {
+    if (!programExists(platform, state.AgentProgram)) {
         trace.line("Agent program cannot be found: " + state.AgentProgram + " \n");
         return LaunchOutcome{fail(kCodeGiveUp, kMsgAgentNotFound, state.iniManagerVersion)};
     }

@@ -1,10 +1,9 @@
 // INI files that are not text, or not the text one expects: the launcher
 // reads each to its end without harm and goes on with what it found.
-#include <cstdint>
-
 #include "expected_texts.h"
 #include "gtest/gtest.h"
 #include "harness/install_image.h"
+#include "harness/text.h"
 
 namespace e2e {
 namespace {
@@ -13,18 +12,6 @@ namespace {
 template <std::size_t N>
 std::string literalBytes(const char (&text)[N]) {
     return std::string(text, N - 1);
-}
-
-// 64 KiB of bytes from a fixed-seed generator, every byte value included.
-std::string binaryBytes() {
-    std::string bytes;
-    for (int value = 0; value < 256; ++value) bytes += static_cast<char>(value);
-    std::uint32_t state = 12345;
-    while (bytes.size() < 64 * 1024) {
-        state = state * 1103515245u + 12345u;
-        bytes += static_cast<char>(state >> 24);
-    }
-    return bytes;
 }
 
 // A line of more than 1 MB: 4128 pieces of 254 "a" and then VERSION=4.2.
@@ -58,7 +45,7 @@ TEST_P(BadIniFile, RunGoesOnToNoInstallerConfigured) {
 
 INSTANTIATE_TEST_SUITE_P(
     , BadIniFile,
-    ::testing::Values(BadIniCase{"Binary", binaryBytes(), ""},
+    ::testing::Values(BadIniCase{"Binary", binaryBytes(64 * 1024), ""},
                       // A line ends for the reader at its first NUL byte.
                       BadIniCase{"NulBytes",
                                  literalBytes("\0\0\0\r\n[MANAGER]\r\nVERSION=3.1\0.7\r\n\0VERSION=9\r\n[COMMON]\0\r\n"),

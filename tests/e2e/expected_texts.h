@@ -19,6 +19,14 @@ struct LanguageTexts {
     const char* agentNotFoundExtension;  ///< message 2017
 };
 
+/// English texts of messages 2013 and 2015, the installer's failures; the
+/// installer cases run in English only. "%s" marks the argument here too
+/// (a path, or the installer's exit code as a decimal number).
+inline constexpr const char* kEnglishInstallerNotFound =
+    "The installer for Quillmark cannot be found.  \nInstaller Location=%s";
+inline constexpr const char* kEnglishInstallerFailed =
+    "The installer encountered an error when installing Quillmark.  Installation has discontinued. \nReturn Code=%s";
+
 /// Returns the user language of this run: GetUserDefaultLangID(), which
 /// must equal E2E_USER_LANGID when the test entry sets it.
 std::uint16_t userLanguage();

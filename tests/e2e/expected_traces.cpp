@@ -1,5 +1,8 @@
 #include "expected_traces.h"
 
+#include <algorithm>
+
+#include "harness/test_programs.h"
 #include "harness/text.h"
 
 namespace e2e {
@@ -81,6 +84,27 @@ Agent is not detected on the system. Install cannot continue
     trace = replaceAll(trace, "<NAME>", identity.name);
     trace = replaceAll(trace, "<LOG>", logFile);
     return withCrLf(trace);
+}
+
+std::string withTokens(std::string text, const TraceTokens& tokens) {
+    for (const auto& [token, value] : tokens) text = replaceAll(text, token, value);
+    return text;
+}
+
+std::string goldenTrace(const std::string& name, const TraceTokens& tokens) {
+    return withCrLf(withTokens(readFileBytes(expectedFile(name)), tokens));
+}
+
+::testing::AssertionResult traceEndsWith(const std::string& trace, const std::string& expectedEnd,
+                                         const TraceTokens& tokens) {
+    const std::string end = withCrLf(withTokens(expectedEnd, tokens));
+    if (trace.size() >= end.size() && trace.compare(trace.size() - end.size(), end.size(), end) == 0) {
+        return ::testing::AssertionSuccess();
+    }
+    const std::size_t shown = std::min(trace.size(), end.size() + 200);
+    return ::testing::AssertionFailure() << "the trace ends with\n"
+                                         << trace.substr(trace.size() - shown) << "\nand not with\n"
+                                         << end;
 }
 
 }  // namespace e2e

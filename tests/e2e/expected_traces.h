@@ -2,6 +2,10 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "gtest/gtest.h"
 
 namespace e2e {
 
@@ -21,5 +25,21 @@ inline constexpr const char* kVersionOnlyIni = "[MANAGER]\r\nVERSION=2.0\r\n";
 /// by a user for whom no agent is installed: it ends at "no installer
 /// configured" in INSTALL mode.
 std::string versionOnlyTrace(const TracedIdentity& identity, const std::string& logFile);
+
+/// Tokens of a golden trace ("${IMAGE}") and the texts that stand for them.
+using TraceTokens = std::vector<std::pair<std::string, std::string>>;
+
+/// Returns text with each token replaced, in the order of tokens.
+std::string withTokens(std::string text, const TraceTokens& tokens);
+
+/// Returns the golden trace tests/e2e/expected/<name> with its tokens
+/// replaced and CR LF line ends, as the launcher must write it. The files
+/// are written by hand from the trace formats; some lines end in blanks.
+std::string goldenTrace(const std::string& name, const TraceTokens& tokens);
+
+/// Succeeds when trace ends with expectedEnd (LF line ends, tokens replaced,
+/// then compared as CR LF); on failure shows both ends.
+::testing::AssertionResult traceEndsWith(const std::string& trace, const std::string& expectedEnd,
+                                         const TraceTokens& tokens);
 
 }  // namespace e2e

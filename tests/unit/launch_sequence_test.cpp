@@ -264,10 +264,10 @@ protected:
     }
     LaunchOutcome run(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), "C:\\img\\setup.exe");
+        LauncherState state;  // every run starts afresh, as a new process would
         return runLaunchSequence(platform, state, arguments);
     }
     MemoryPlatform platform;
-    LauncherState state;
 };
 
 TEST_F(LaunchSequence, InstalledAgentIsHandedOverWithoutLookingAtTheInstaller) {
@@ -296,6 +296,23 @@ TEST_F(LaunchSequence, WaitedAgentRunsAgainWithTheSameCommandWhileItExitsWith23)
         EXPECT_TRUE(process.waited);
         EXPECT_EQ(process.commandLine, "\"C:\\Agent\\eclipse\\agent.exe\" \"a b\"");
     }
+}
+
+TEST_F(LaunchSequence, ProgramsNamedWithoutExtensionAreFoundLikeTheStartFindsThem) {
+    platform.files["C:\\img\\setup.ini"] = "[INSTALLER]\nLOCATION=disk1\\inst\n[MANAGER]\nLOCATION_KEY=Software\\Quillmark\n"
+                                           "VERSION=2.0\nLAUNCHER=eclipse\\agent\n";
+    platform.files.erase("C:\\Agent\\eclipse\\agent.exe");
+    platform.addFile("C:\\Agent\\eclipse\\agent.com", "");
+    EXPECT_EQ(run({"-wait"}).exitCode, 0);
+    ASSERT_EQ(platform.processes.size(), 1u);
+    EXPECT_EQ(platform.processes[0].program, "C:\\Agent\\eclipse\\agent.com");
+
+    platform.registry.clear();
+    platform.addFile("C:\\img\\disk1\\inst.cmd", "");
+    platform.exitCodes = {1602};
+    EXPECT_EQ(run({}).exitCode, 1602);  // the installer was run, not reported missing
+    EXPECT_EQ(platform.processes.back().program, "C:\\img\\disk1\\inst.cmd");
+    EXPECT_TRUE(platform.boxes.empty());
 }
 
 TEST_F(LaunchSequence, AgentThatCannotStart) {
@@ -331,6 +348,7 @@ TEST_F(LaunchSequence, BoxesBeforeTheSettingsAreAlwaysShown) {
 TEST_F(LaunchSequence, IdentityFromABareNameOrNothing) {
     platform.addFile("C:\\work\\.\\setup.exe", "");
     platform.addFile("C:\\work\\.\\setup.ini", iniFile("", ""));
+    LauncherState state;
     EXPECT_EQ(runLaunchSequence(platform, state, {"setup"}).exitCode, 0);
     EXPECT_EQ(state.launcherFullPath, "C:\\work\\.\\setup.exe");
     EXPECT_EQ(state.launcherDir, "C:\\work\\.\\");

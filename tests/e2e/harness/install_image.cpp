@@ -31,6 +31,35 @@ void copyProgram(const std::string& from, const std::string& to) {
 
 }  // namespace
 
+void writeStubPlan(const std::string& stubPath, const StubPlan& plan) {
+    writeFileBytes(withoutExtension(stubPath) + ".plan", formatStubPlan(plan));
+}
+
+std::vector<std::string> recordedCalls(const std::string& stubPath) {
+    const std::string callsPath = withoutExtension(stubPath) + ".calls";
+    std::vector<std::string> calls;
+    if (!pathExists(callsPath)) return calls;
+    const std::string content = readFileBytes(callsPath);
+    std::size_t start = 0;
+    for (std::size_t lf = content.find('\n'); lf != std::string::npos; lf = content.find('\n', start)) {
+        calls.push_back(content.substr(start, lf - start));
+        start = lf + 1;
+    }
+    return calls;
+}
+
+std::vector<PlannedFile> agentFiles(const std::string& agentDir, const std::string& version) {
+    const std::string dataDir = agentDir + "\\data";
+    const std::string escaped = dataDir.substr(0, 1) + "\\" + replaceAll(dataDir.substr(1), "\\", "\\\\");
+    return {
+        {agentDir + "\\eclipse\\configuration\\config.ini",
+         "#Configuration File\r\nosgi.install.area=file:/eclipse/\r\ntessa.appDataLocation=" + escaped + "\r\n"},
+        {dataDir + "\\installed.xml", "<?xml version='1.0' encoding='UTF-8'?>\r\n<installed>\r\n  <package "
+                                      "id='com.norvex.tessa.agent' version='" +
+                                          version + "'/>\r\n</installed>\r\n"},
+    };
+}
+
 std::string currentTestFolderName() {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = info == nullptr ? "outside_test"
@@ -63,20 +92,18 @@ std::string InstallImage::addStub(const std::string& relative) {
 }
 
 void InstallImage::writePlan(const std::string& stubRelative, const StubPlan& plan) {
-    writeFileBytes(withoutExtension(path(stubRelative)) + ".plan", formatStubPlan(plan));
+    writeStubPlan(path(stubRelative), plan);
 }
 
 std::vector<std::string> InstallImage::stubCalls(const std::string& stubRelative) const {
-    const std::string callsPath = withoutExtension(path(stubRelative)) + ".calls";
-    std::vector<std::string> calls;
-    if (!pathExists(callsPath)) return calls;
-    const std::string content = readFileBytes(callsPath);
-    std::size_t start = 0;
-    for (std::size_t lf = content.find('\n'); lf != std::string::npos; lf = content.find('\n', start)) {
-        calls.push_back(content.substr(start, lf - start));
-        start = lf + 1;
-    }
-    return calls;
+    return recordedCalls(path(stubRelative));
+}
+
+std::string InstallImage::addAgent(const std::string& relative, const std::string& version) {
+    const std::string agentDir = path(relative);
+    for (const PlannedFile& file : agentFiles(agentDir, version)) writeFileBytes(file.path, file.content);
+    addStub(relative + "\\eclipse\\agent.exe");
+    return agentDir;
 }
 
 void InstallImage::writeFile(const std::string& relative, const std::string& bytes) {

@@ -14,6 +14,19 @@ namespace e2e {
 /// Returns the current test's full name, made fit for a folder name.
 std::string currentTestFolderName();
 
+/// Writes the plan that the stub copy at stubPath follows.
+void writeStubPlan(const std::string& stubPath, const StubPlan& plan);
+
+/// Returns the raw command lines with which the stub copy at stubPath was
+/// started, in order; empty when it never ran.
+std::vector<std::string> recordedCalls(const std::string& stubPath);
+
+/// Returns the files that make agentDir an installed agent of this version,
+/// as its installer lays them down: eclipse\configuration\config.ini naming
+/// agentDir\data in the agent's escaped form (drive colon after a backslash,
+/// every backslash doubled), and data\installed.xml.
+std::vector<PlannedFile> agentFiles(const std::string& agentDir, const std::string& version);
+
 /// A fresh folder for one test. It is removed when the test passed and kept
 /// for a look when it failed.
 class InstallImage {
@@ -42,6 +55,10 @@ public:
     /// Returns the raw command lines with which the stub was started, in
     /// order; empty when it never ran.
     std::vector<std::string> stubCalls(const std::string& stubRelative) const;
+
+    /// Lays down an installed agent of this version in the relative folder:
+    /// agentFiles() and the stub as eclipse\agent.exe. Returns its full path.
+    std::string addAgent(const std::string& relative, const std::string& version);
 
     /// Writes a file byte for byte, creating missing folders.
     void writeFile(const std::string& relative, const std::string& bytes);

@@ -1,6 +1,7 @@
 #include "harness/launcher_run.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstring>
 
@@ -55,6 +56,7 @@ RunResult runProgram(const RunSpec& spec) {
         return result;
     }
     result.started = true;
+    result.processId = process.dwProcessId;
     CloseHandle(process.hThread);
 
     BoxWatcher watcher(process.dwProcessId);
@@ -76,6 +78,30 @@ RunResult runProgram(const RunSpec& spec) {
     result.exitCode = static_cast<std::int32_t>(code);
     result.boxes = watcher.boxes();
     return result;
+}
+
+std::vector<ChildProcess> runningChildren(std::uint32_t parentId) {
+    std::vector<ChildProcess> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        ADD_FAILURE() << "cannot list processes, error " << GetLastError();
+        return children;
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID == parentId) children.push_back({entry.th32ProcessID, entry.szExeFile});
+    }
+    CloseHandle(snapshot);
+    return children;
+}
+
+void endProcess(std::uint32_t id) {
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+    if (process == nullptr) return;
+    TerminateProcess(process, 0xDEAD);
+    WaitForSingleObject(process, INFINITE);
+    CloseHandle(process);
 }
 
 }  // namespace e2e

@@ -29,11 +29,24 @@ struct RunResult {
     bool timedOut = false;   ///< the program was killed after the time-out
     std::int32_t exitCode = 0;  ///< all 32 bits, as GetExitCodeProcess gives them
     std::vector<SeenBox> boxes;
+    std::uint32_t processId = 0;
+};
+
+/// A process that a program started and that is still running.
+struct ChildProcess {
+    std::uint32_t id;
+    std::string fileName;  ///< the program file's name, without its folder
 };
 
 /// Runs the program to its end, closing its message boxes with OK. A
 /// program that cannot be started or runs past the time-out fails the
 /// current test.
 RunResult runProgram(const RunSpec& spec);
+
+/// Returns the running processes that the process of this id started.
+std::vector<ChildProcess> runningChildren(std::uint32_t parentId);
+
+/// Ends the process and waits until it is gone.
+void endProcess(std::uint32_t id);
 
 }  // namespace e2e

@@ -13,11 +13,16 @@ HKEY rootOf(Hive hive) { return hive == Hive::LocalMachine ? HKEY_LOCAL_MACHINE 
 }  // namespace
 
 void setRegistryString(Hive hive, const std::string& key, const std::string& name, const std::string& value) {
+    setRegistryValue(hive, key, name, REG_SZ, std::string(value.c_str(), value.size() + 1));
+}
+
+void setRegistryValue(Hive hive, const std::string& key, const std::string& name, std::uint32_t type,
+                      const std::string& data) {
     HKEY opened = nullptr;
     LONG status = RegCreateKeyExA(rootOf(hive), key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr);
     if (status == ERROR_SUCCESS) {
-        status = RegSetValueExA(opened, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                static_cast<DWORD>(value.size() + 1));
+        status = RegSetValueExA(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                static_cast<DWORD>(data.size()));
         RegCloseKey(opened);
     }
     if (status != ERROR_SUCCESS) ADD_FAILURE() << "cannot write registry value " << key << "\\" << name;

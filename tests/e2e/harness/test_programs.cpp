@@ -20,4 +20,8 @@ std::string plainBoxProgram() { return buildDirectory() + "\\plain_box.exe"; }
 
 std::string plantedDll() { return buildDirectory() + "\\planted\\uxtheme.dll"; }
 
+std::string agentPackage() { return buildDirectory() + "\\e2e_agent.msi"; }
+
+std::string expectedFile(const std::string& name) { return buildDirectory() + "\\expected\\" + name; }
+
 }  // namespace e2e

@@ -21,4 +21,11 @@ std::string plainBoxProgram();
 /// Returns the path of the DLL that reports being loaded.
 std::string plantedDll();
 
+/// Returns the path of the test agent's MSI package (built with wixl).
+std::string agentPackage();
+
+/// Returns the path of a file of tests/e2e/expected, which the build copies
+/// beside e2e_tests.exe.
+std::string expectedFile(const std::string& name);
+
 }  // namespace e2e

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
 
 #include "gtest/gtest.h"
 
@@ -98,6 +99,52 @@ std::vector<std::string> directoryEntries(const std::string& path) {
     FindClose(search);
     std::sort(names.begin(), names.end());
     return names;
+}
+
+namespace {
+
+void listTree(const std::string& root, const std::string& relative, std::vector<std::string>& lines) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((root + relative + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = relative + "\\" + name;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            lines.push_back(path + "\\");
+            // A link leads out of the tree (Wine links Documents and the
+            // like to the Unix home): listed, not followed.
+            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) listTree(root, path, lines);
+        } else {
+            const ULONGLONG size = (ULONGLONG(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+            const ULONGLONG written =
+                (ULONGLONG(found.ftLastWriteTime.dwHighDateTime) << 32) | found.ftLastWriteTime.dwLowDateTime;
+            lines.push_back(path + " " + std::to_string(size) + " " + std::to_string(written));
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+}  // namespace
+
+std::vector<std::string> treeListing(const std::string& root) {
+    std::vector<std::string> lines;
+    listTree(root, "", lines);
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+std::string binaryBytes(std::size_t size) {
+    std::string bytes;
+    for (int value = 0; value < 256; ++value) bytes += static_cast<char>(value);
+    std::uint32_t state = 12345;
+    while (bytes.size() < size) {
+        state = state * 1103515245u + 12345u;
+        bytes += static_cast<char>(state >> 24);
+    }
+    bytes.resize(size);
+    return bytes;
 }
 
 }  // namespace e2e

@@ -2,6 +2,7 @@
 // whole files read and written byte for byte.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -38,5 +39,15 @@ void removeTree(const std::string& path);
 
 /// Returns the names of the entries of a directory, sorted.
 std::vector<std::string> directoryEntries(const std::string& path);
+
+/// Returns one line per file and folder under root, sorted: a folder as
+/// its path, a file as its path, size and time of last write. Two listings
+/// differ when anything under root was created, removed or written to.
+/// Folders that are links are listed but not entered.
+std::vector<std::string> treeListing(const std::string& root);
+
+/// Returns size bytes from a fixed-seed generator, the first 256 of them
+/// every byte value once.
+std::string binaryBytes(std::size_t size);
 
 }  // namespace e2e

@@ -1,0 +1,240 @@
+// How the launcher finds the installed agent: the registry hive and the
+// application-data folder that administrator mode selects, the reference
+// file beside the launcher, the agent's own config.ini and installed.xml,
+// the version the agent must reach, and what each mode says when it is too
+// old and no installer is configured.
+#include <windows.h>
+#include <shlobj.h>
+
+#include "expected_texts.h"
+#include "expected_traces.h"
+#include "gtest/gtest.h"
+#include "harness/install_image.h"
+#include "harness/registry.h"
+#include "harness/text.h"
+
+namespace e2e {
+namespace {
+
+const char* const kAgentCall = "\"${IMAGE}\\agent\\eclipse\\agent.exe\"";
+
+std::string specialFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, 0, path);
+    return path;
+}
+
+// The QuillmarkE2E folders that tests put into the user's and the
+// all-users application data; gone before and after.
+struct AppDataFolders {
+    const std::string user = specialFolder(CSIDL_APPDATA) + "\\QuillmarkE2E";
+    const std::string common = specialFolder(CSIDL_COMMON_APPDATA) + "\\QuillmarkE2E";
+    AppDataFolders() { clear(); }
+    ~AppDataFolders() { clear(); }
+    void clear() const {
+        removeTree(user);
+        removeTree(common);
+    }
+};
+
+// The part of a trace from block 5 (the lookup) to the end of block 6.
+std::string lookupBlocks(const std::string& trace) {
+    const std::size_t from = trace.find("\r\nGet Installed Agent Info\r\n");
+    const std::size_t to = trace.find("\r\nCommand to launch agent\r\n");
+    if (from == std::string::npos || to == std::string::npos || to < from) return trace;
+    return trace.substr(from, to - from);
+}
+
+// Every source names an agent: the one of the row names image\agent
+// (2.1.0), all others image\decoy (2.2.0), so a wrong choice shows.
+enum class Source { UserHive, MachineHive, UserAppData, CommonAppData, LauncherDir };
+
+struct DiscoveryCase {
+    const char* name;
+    bool keyNamed;             ///< LOCATION_KEY names the agent's key
+    const char* locationFile;  ///< LOCATION_FILE, when not empty
+    const char* common;        ///< the [COMMON] section's lines
+    const char* arguments;
+    Source agentAt;
+    const char* isUserAdmin;  ///< as the trace shows it
+    const char* refFile;      ///< the expanded reference file, with tokens
+    const char* agentTail;    ///< what the agent gets after its program
+};
+
+void PrintTo(const DiscoveryCase& row, std::ostream* out) { *out << row.name; }
+
+class Discovery : public ::testing::TestWithParam<DiscoveryCase> {};
+
+TEST_P(Discovery, FindsTheAgentWhereTheModeSays) {
+    const DiscoveryCase& row = GetParam();
+    const ScratchRegistryKey userKey(Hive::CurrentUser, kTestsKey);
+    const ScratchRegistryKey machineKey(Hive::LocalMachine, kTestsKey);
+    const AppDataFolders appData;
+    InstallImage image;
+    image.addLauncher("bin\\qmlaunch.exe");
+    const std::string locationFile = row.locationFile;
+    image.writeFile("bin\\qmlaunch.ini", std::string("[MANAGER]\r\n") +
+                                             (row.keyNamed ? "LOCATION_KEY=" + std::string(kAgentKey) + "\r\n" : "") +
+                                             (locationFile.empty() ? "" : "LOCATION_FILE=" + locationFile + "\r\n") +
+                                             "VERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\n[COMMON]\r\n" + row.common);
+    const std::string agent = image.addAgent("agent", "2.1.0");
+    const std::string decoy = image.addAgent("decoy", "2.2.0");
+    const auto target = [&](Source source) { return source == row.agentAt ? agent : decoy; };
+    setRegistryString(Hive::CurrentUser, kAgentKey, "location", target(Source::UserHive));
+    setRegistryString(Hive::LocalMachine, kAgentKey, "location", target(Source::MachineHive));
+    writeFileBytes(appData.user + "\\agent.properties", "location=" + target(Source::UserAppData) + "\r\n");
+    writeFileBytes(appData.common + "\\agent.properties", "location=" + target(Source::CommonAppData) + "\r\n");
+    image.writeFile("bin\\agent.properties", "location=" + target(Source::LauncherDir) + "\r\n");
+    // The working directory is not the launcher's.
+    image.writeFile("agent.properties", "location=" + decoy + "\r\n");
+
+    const RunResult result = image.run("bin\\qmlaunch.exe", std::string("-wait -log trace.log ") + row.arguments);
+
+    // In this order: the row's reference file holds tokens of its own.
+    const TraceTokens tokens{{"${REF_FILE}", row.refFile},          {"${LOCATION_FILE}", locationFile},
+                             {"${IS_USER_ADMIN}", row.isUserAdmin}, {"${IMAGE}", image.dir()},
+                             {"${USER_APPDATA}", appData.user},     {"${COMMON_APPDATA}", appData.common}};
+    const char* golden = row.keyNamed ? "discovery_registry.txt" : "discovery_reference_file.txt";
+    EXPECT_EQ(lookupBlocks(image.readFile("trace.log")), goldenTrace(golden, tokens));
+    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"),
+              std::vector<std::string>{withTokens(kAgentCall, tokens) + row.agentTail});
+    EXPECT_EQ(image.stubCalls("decoy\\eclipse\\agent.exe"), std::vector<std::string>{});
+    EXPECT_EQ(result.boxes, std::vector<SeenBox>{});
+    EXPECT_EQ(result.exitCode, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , Discovery,
+    ::testing::Values(
+        DiscoveryCase{"UserHiveWhenNotAdministrator", true, "", "ISADMIN=no\r\n", "", Source::UserHive, "0", "", ""},
+        // Wine runs the tests as an administrator: IsUserAnAdmin() is 1.
+        DiscoveryCase{"MachineHiveForAnAdministrator", true, "", "", "", Source::MachineHive, "1", "", ""},
+        // -isAdmin wins over ISADMIN=no, and is passed on to the agent.
+        DiscoveryCase{"MachineHiveByOption", true, "", "ISADMIN=no\r\n", "-isAdmin", Source::MachineHive, "1", "",
+                      " -isAdmin"},
+        // A named key hides the reference file.
+        DiscoveryCase{"KeyHidesTheReferenceFile", true, "<CURRDIR>\\agent.properties", "ISADMIN=no\r\n", "",
+                      Source::UserHive, "0", "", ""},
+        DiscoveryCase{"UserAppDataWhenNotAdministrator", false, "<APPDATA>\\QuillmarkE2E\\agent.properties",
+                      "ISADMIN=no\r\n", "", Source::UserAppData, "0", "${USER_APPDATA}\\agent.properties", ""},
+        DiscoveryCase{"CommonAppDataForAnAdministrator", false, "<APPDATA>\\QuillmarkE2E\\agent.properties", "", "",
+                      Source::CommonAppData, "1", "${COMMON_APPDATA}\\agent.properties", ""},
+        DiscoveryCase{"CommonAppDataByOption", false, "<APPDATA>\\QuillmarkE2E\\agent.properties", "ISADMIN=no\r\n",
+                      "-isAdmin", Source::CommonAppData, "1", "${COMMON_APPDATA}\\agent.properties", " -isAdmin"},
+        // <CURRDIR> is the launcher's folder with its backslash: two in a row.
+        DiscoveryCase{"LauncherDirWithDoubleBackslash", false, "<CURRDIR>\\agent.properties", "ISADMIN=no\r\n", "",
+                      Source::LauncherDir, "0", "${IMAGE}\\bin\\\\agent.properties", ""}),
+    [](const ::testing::TestParamInfo<DiscoveryCase>& row) { return std::string(row.param.name); });
+
+// The installed version against the required one: recent enough starts
+// the agent, too old ends at "no installer configured".
+struct VersionCase {
+    const char* name;
+    const char* installed;
+    const char* required;
+    bool started;
+};
+
+void PrintTo(const VersionCase& row, std::ostream* out) { *out << row.name; }
+
+class InstalledVersion : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(InstalledVersion, DecidesWhetherTheAgentStarts) {
+    const VersionCase& row = GetParam();
+    const ScratchRegistryKey machineKey(Hive::LocalMachine, kTestsKey);
+    InstallImage image;
+    image.addLauncher("qmlaunch.exe");
+    image.writeFile("qmlaunch.ini", std::string("[MANAGER]\r\nLOCATION_KEY=") + kAgentKey +
+                                        "\r\nVERSION=" + row.required + "\r\nLAUNCHER=eclipse\\agent.exe\r\n");
+    setRegistryString(Hive::LocalMachine, kAgentKey, "location", image.addAgent("agent", row.installed));
+
+    const RunResult result = image.run("qmlaunch.exe", "-wait -log trace.log");
+
+    const std::string expected = std::string("\r\nExpected Agent Info\r\n") + std::string(54, '=') +
+                                 "\r\nrefVersion: (" + row.installed + ")\r\niniManagerVersion: (" + row.required +
+                                 ")\r\n";
+    EXPECT_NE(image.readFile("trace.log").find(expected), std::string::npos);
+    const std::vector<std::string> agentCalls =
+        row.started ? std::vector<std::string>{withTokens(kAgentCall, {{"${IMAGE}", image.dir()}})}
+                    : std::vector<std::string>{};
+    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"), agentCalls);
+    const LanguageTexts& texts = textsFor(userLanguage());
+    const std::vector<SeenBox> boxes =
+        row.started ? std::vector<SeenBox>{}
+                    : std::vector<SeenBox>{{texts.errorTitle, fill(texts.agentNotFound, row.required), BoxIcon::Error}};
+    EXPECT_EQ(result.boxes, boxes);
+    EXPECT_EQ(result.exitCode, row.started ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(, InstalledVersion,
+                         ::testing::Values(VersionCase{"BetaBelowTheRelease", "2.0.0.beta", "2.0.0", false},
+                                           VersionCase{"NewerThanRequired", "2.0.0", "1.9", true},
+                                           VersionCase{"ReleaseAboveBeta", "2.0.0", "2.0.0.beta", true},
+                                           VersionCase{"MissingPartsAreZero", "2.0.0", "2.0", true},
+                                           VersionCase{"NumbersNotText", "1.10.0", "1.9.0", true},
+                                           VersionCase{"OlderThanRequired", "1.9.9", "2.0", false},
+                                           VersionCase{"QualifierComparedAsText", "2.0.0.10", "2.0.0.9", false},
+                                           VersionCase{"OnlyLowerCaseBetaIsSpecial", "2.0.0.Beta", "2.0.0", true}),
+                         [](const ::testing::TestParamInfo<VersionCase>& row) { return std::string(row.param.name); });
+
+// An agent too old, no installer: each mode's trace lines and box, or no
+// box when silent; exit code 1 and no agent start either way.
+struct NoInstallerCase {
+    const char* name;
+    const char* mode;
+    const char* arguments;
+    const char* LanguageTexts::*message;  ///< nullptr: no box
+    const char* statusLines;
+};
+
+void PrintTo(const NoInstallerCase& row, std::ostream* out) { *out << row.name; }
+
+class NoInstaller : public ::testing::TestWithParam<NoInstallerCase> {};
+
+TEST_P(NoInstaller, EndsWithTheModesLinesAndBox) {
+    const NoInstallerCase& row = GetParam();
+    const ScratchRegistryKey machineKey(Hive::LocalMachine, kTestsKey);
+    InstallImage image;
+    image.addLauncher("qmlaunch.exe");
+    image.writeFile("qmlaunch.ini", std::string("[MANAGER]\r\nLOCATION_KEY=") + kAgentKey +
+                                        "\r\nVERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\nMODE=" + row.mode + "\r\n");
+    setRegistryString(Hive::LocalMachine, kAgentKey, "location", image.addAgent("agent", "1.9.9"));
+
+    const RunResult result = image.run("qmlaunch.exe", std::string("-log trace.log ") + row.arguments);
+
+    EXPECT_TRUE(traceEndsWith(image.readFile("trace.log"),
+                              "\nExpected Agent Info\n" + std::string(54, '=') +
+                                  "\nrefVersion: (1.9.9)\niniManagerVersion: (2.0)\n"
+                                  "Agent is not installed.  Prepare to install.\n" +
+                                  row.statusLines,
+                              {}));
+    const LanguageTexts& texts = textsFor(userLanguage());
+    const std::vector<SeenBox> boxes =
+        row.message == nullptr
+            ? std::vector<SeenBox>{}
+            : std::vector<SeenBox>{{texts.errorTitle, fill(texts.*row.message, "2.0"), BoxIcon::Error}};
+    EXPECT_EQ(result.boxes, boxes);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"), std::vector<std::string>{});
+}
+
+const char* const kInstallLines =
+    "Running in INSTALL Mode.  \nAgent is not detected on the system. Install cannot continue \n";
+const char* const kUninstallLines =
+    "Running in UNINSTALL Mode.  \nAgent is not detected on the system. Uninstall cannot continue \n";
+const char* const kExtensionLines =
+    "Running in EXTENSION Mode.  \nAgent is not detected on the system. Install cannot continue. \n";
+
+INSTANTIATE_TEST_SUITE_P(
+    , NoInstaller,
+    ::testing::Values(NoInstallerCase{"Install", "INSTALL", "", &LanguageTexts::agentNotFound, kInstallLines},
+                      NoInstallerCase{"Uninstall", "UNINSTALL", "", &LanguageTexts::agentNotFound, kUninstallLines},
+                      NoInstallerCase{"Extension", "EXTENSION", "", &LanguageTexts::agentNotFoundExtension,
+                                      kExtensionLines},
+                      NoInstallerCase{"SilentInstall", "INSTALL", "-silent", nullptr, kInstallLines},
+                      NoInstallerCase{"SilentUninstall", "UNINSTALL", "-silent", nullptr, kUninstallLines},
+                      NoInstallerCase{"SilentExtension", "EXTENSION", "-silent", nullptr, kExtensionLines}),
+    [](const ::testing::TestParamInfo<NoInstallerCase>& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace e2e

@@ -53,10 +53,14 @@ run() {
         grep -E '^(Installed Agent Info|refVersion|refLocation|Agent is not|installerArglist|rc:|agentArglist|isWait)' |
         sed 's/^/  trace: /'
     printf '  launcher %s\n' "$result"
+    [ "$result" = "exit code 0" ] || failed="$failed run $n ended with '$result';"
 }
+
+failed=""
 
 run 1
 run 2
+if grep -q 'installerArglist' "$demo/trace-2.txt"; then failed="$failed run 2 ran the installer again;"; fi
 
 echo
 echo "The agent recorded these starts ($agent_dir/eclipse/runs.log):"
@@ -66,3 +70,7 @@ wine reg query 'HKLM\Software\Quillmark Demo' 2>/dev/null | tr -d '\r' | grep RE
 echo
 echo "Full traces: $demo/trace-1.txt and $demo/trace-2.txt"
 wineserver -k 2>/dev/null || true
+if [ -n "$failed" ]; then
+    echo "The demo did not go as it should:$failed" >&2
+    exit 1
+fi

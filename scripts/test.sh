@@ -1,7 +1,8 @@
 #!/bin/sh
 # Sets up what is missing, builds both presets, and runs every test: unit
-# tests natively, end-to-end tests of launcher.exe under Wine, and a check
-# that two clean builds give the same bytes.
+# tests natively, end-to-end tests of launcher.exe under Wine, a check that
+# two clean builds give the same bytes, and the demo (both of its runs must
+# end with exit code 0, and the second must install nothing).
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -12,3 +13,4 @@ cmake --preset win32
 cmake --build --preset win32
 ctest --preset win32
 scripts/check_reproducible.sh
+scripts/demo.sh

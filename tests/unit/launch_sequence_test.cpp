@@ -315,6 +315,19 @@ TEST_F(LaunchSequence, ProgramsNamedWithoutExtensionAreFoundLikeTheStartFindsThe
     EXPECT_TRUE(platform.boxes.empty());
 }
 
+TEST_F(LaunchSequence, SecondLookupKeepsTheFirstLocationWhenTheKeyIsGone) {
+    installAgent(platform, "1.0");
+    platform.onProcess = [this](const StartedProcess& process) {
+        if (process.program != "C:\\img\\disk1\\inst.exe") return;
+        platform.registry.clear();  // the installer removed the key, and updated the agent in place
+        platform.files["C:\\Data\\installed.xml"] = "<package id='com.norvex.tessa.agent' version='2.0'/>\n";
+    };
+    platform.addFile("C:\\img\\disk1\\inst.exe", "");
+    EXPECT_EQ(run({"-wait"}).exitCode, 0);
+    ASSERT_EQ(platform.processes.size(), 2u);
+    EXPECT_EQ(platform.processes[1].program, "C:\\Agent\\eclipse\\agent.exe");
+}
+
 TEST_F(LaunchSequence, AgentThatCannotStart) {
     platform.exitCodes = {-1};
     EXPECT_EQ(run({}).exitCode, -1);

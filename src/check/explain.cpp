@@ -99,17 +99,9 @@ bool installerSection(Platform& platform, LauncherState& state, Section& out) {
         out.text("kind", "none configured");
         return false;
     }
-    const bool msi = isMsiPackage(state.iniInstallerLocation);
-    const InstallerSettings settings{state.launcherDir,      state.iniInstallerLocation, state.isSilent,
-                                     state.nl,               state.appDataLocation,      state.argInstallerArgs,
-                                     state.iniInstallerArgs};
-    if (msi) {
-        buildMsiCommand(platform, settings, state);
-    } else {
-        buildInstallerCommand(settings, state);
-    }
+    const bool msi = buildInstallerFor(platform, state);
     const std::string& tested = msi ? state.installerImage : state.InstallerProgram;
-    const bool exists = pathExists(platform, tested);
+    const bool exists = installerExists(platform, state, msi);
     out.text("kind", msi ? "MSI package" : "executable installer");
     out.text("InstallerProgram", state.InstallerProgram);
     if (msi) out.text("installerImage", state.installerImage);
@@ -121,12 +113,8 @@ bool installerSection(Platform& platform, LauncherState& state, Section& out) {
 }
 
 bool agentSection(Platform& platform, LauncherState& state, Section& out) {
-    const AgentSettings settings{state.refLocation,        state.iniManagerLauncher, state.iniManagerLauncherSilent,
-                                 state.isSilent,           state.argIsUserAdmin,     state.iniIsAdmin,
-                                 state.inputFile,          state.appDataLocation,    state.nl,
-                                 state.argManagerArgs,     state.iniManagerArgs};
-    buildAgentCommand(settings, state);
-    const bool exists = pathExists(platform, state.AgentProgram);
+    buildAgentFor(state);
+    const bool exists = programExists(platform, state.AgentProgram);
     if (!isAgentRecentEnough(state)) {
         out.text("note", "built with the location known now; after installing, the launcher looks it up again");
     }

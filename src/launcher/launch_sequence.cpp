@@ -43,14 +43,6 @@ private:
     }
 };
 
-// A program counts as present when its path exists, or when starting it
-// would find it with one of the extensions the start tries (.com, .exe,
-// .bat, .cmd): LAUNCHER=eclipse\agent is not reported missing while
-// eclipse\agent.exe is there to be started.
-bool programExists(Platform& platform, const std::string& program) {
-    return pathExists(platform, program) || !resolveProgramFile(platform, program).empty();
-}
-
 void lookUpAgent(Platform& platform, LauncherState& state) {
     const AgentSources sources{state.iniManagerLocationKey, state.iniManagerLocationFile, state.isUserAdmin,
                                state.launcherDir};
@@ -80,24 +72,13 @@ int failNoInstaller(const Failure& fail, LauncherState& state) {
 // run's exit code.
 int installAgent(Platform& platform, LauncherState& state, const Failure& fail) {
     TraceFile& trace = state.traceFile;
-    const bool msi = isMsiPackage(state.iniInstallerLocation);
-    const InstallerSettings settings{state.launcherDir,     state.iniInstallerLocation, state.isSilent,
-                                     state.nl,              state.appDataLocation,      state.argInstallerArgs,
-                                     state.iniInstallerArgs};
-    if (msi) {
-        buildMsiCommand(platform, settings, state);
-    } else {
-        buildInstallerCommand(settings, state);
-    }
+    const bool msi = buildInstallerFor(platform, state);
     trace.block("Command to launch agent install");
     trace.list("installerArglist", state.installerArglist);
-    if (msi && !pathExists(platform, state.installerImage)) {
-        trace.line("MSI installer image is not found: " + state.installerImage + "\n");
-        return fail(kCodeGiveUp, kMsgInstallerNotFound, state.installerImage);
-    }
-    if (!msi && !programExists(platform, state.InstallerProgram)) {
-        trace.line("Installer does not exist: " + state.InstallerProgram + "\n");
-        return fail(kCodeGiveUp, kMsgInstallerNotFound, state.InstallerProgram);
+    if (!installerExists(platform, state, msi)) {
+        const std::string& missing = msi ? state.installerImage : state.InstallerProgram;
+        trace.line((msi ? "MSI installer image is not found: " : "Installer does not exist: ") + missing + "\n");
+        return fail(kCodeGiveUp, kMsgInstallerNotFound, missing);
     }
 
     trace.flush();
@@ -162,11 +143,7 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
         }
     }
 
-    const AgentSettings settings{state.refLocation,        state.iniManagerLauncher, state.iniManagerLauncherSilent,
-                                 state.isSilent,           state.argIsUserAdmin,     state.iniIsAdmin,
-                                 state.inputFile,          state.appDataLocation,    state.nl,
-                                 state.argManagerArgs,     state.iniManagerArgs};
-    buildAgentCommand(settings, state);
+    buildAgentFor(state);
     trace.block("Command to launch agent");
     trace.value("AgentProgram", state.AgentProgram);
     trace.list("agentArglist", state.agentArglist);
@@ -183,6 +160,37 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
 
 bool isAgentRecentEnough(const LauncherState& state) {
     return !state.refVersion.empty() && compareVersions(state.refVersion, state.iniManagerVersion) >= 0;
+}
+
+bool buildInstallerFor(Platform& platform, LauncherState& state) {
+    const bool msi = isMsiPackage(state.iniInstallerLocation);
+    const InstallerSettings settings{state.launcherDir,     state.iniInstallerLocation, state.isSilent,
+                                     state.nl,              state.appDataLocation,      state.argInstallerArgs,
+                                     state.iniInstallerArgs};
+    if (msi) {
+        buildMsiCommand(platform, settings, state);
+    } else {
+        buildInstallerCommand(settings, state);
+    }
+    return msi;
+}
+
+bool installerExists(Platform& platform, const LauncherState& state, bool msi) {
+    return msi ? pathExists(platform, state.installerImage) : programExists(platform, state.InstallerProgram);
+}
+
+void buildAgentFor(LauncherState& state) {
+    const AgentSettings settings{state.refLocation,        state.iniManagerLauncher, state.iniManagerLauncherSilent,
+                                 state.isSilent,           state.argIsUserAdmin,     state.iniIsAdmin,
+                                 state.inputFile,          state.appDataLocation,    state.nl,
+                                 state.argManagerArgs,     state.iniManagerArgs};
+    buildAgentCommand(settings, state);
+}
+
+// LAUNCHER=eclipse\agent is not reported missing while eclipse\agent.exe
+// is there to be started.
+bool programExists(Platform& platform, const std::string& program) {
+    return pathExists(platform, program) || !resolveProgramFile(platform, program).empty();
 }
 
 void resolveLauncherIdentity(Platform& platform, const std::string& programName, LauncherIdentity& identity) {

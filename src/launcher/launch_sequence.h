@@ -21,6 +21,21 @@ struct LaunchOutcome {
 /// least the required one (the installed test before and after installing).
 bool isAgentRecentEnough(const LauncherState& state);
 
+/// Builds the installer command of state: buildMsiCommand for an MSI
+/// package, else buildInstallerCommand. Returns true for a package.
+bool buildInstallerFor(Platform& platform, LauncherState& state);
+
+/// Returns true when the installer can run: the package exists (MSI), or
+/// the executable installer is a program that a start would find.
+bool installerExists(Platform& platform, const LauncherState& state, bool msi);
+
+/// Builds the agent command of state with buildAgentCommand.
+void buildAgentFor(LauncherState& state);
+
+/// Returns true when the program exists, or when a start would find it
+/// with one of the extensions it tries (.com, .exe, .bat, .cmd).
+bool programExists(Platform& platform, const std::string& program);
+
 /// Fills the identity fields from argument 0: findProgram on it, or on it
 /// with ".exe" appended; all four stay empty when both lookups fail.
 void resolveLauncherIdentity(Platform& platform, const std::string& programName, LauncherIdentity& identity);

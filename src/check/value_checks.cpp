@@ -6,6 +6,7 @@
 #include "check/ini_lint.h"
 #include "commands/launch_commands.h"
 #include "discovery/agent_location.h"
+#include "launcher/launch_sequence.h"
 #include "platform/path_utils.h"
 
 namespace launcher::check {
@@ -85,6 +86,8 @@ void ValueRules::installer() {
     const std::string& path = msi ? commands.installerImage : commands.InstallerProgram;
     const PathKind kind = pathExists(platform_, path) ? platform_.pathKind(path) : PathKind::Missing;
     if (kind == PathKind::File) return;
+    // A start finds "disk1\\setup" as disk1\\setup.exe, and so does the launcher.
+    if (!msi && kind == PathKind::Missing && programExists(platform_, path)) return;
     std::string message = "The installer location is taken relative to the launcher's folder, and ";
     message += kind == PathKind::Directory ? "\"" + path + "\" is a folder." : "no file \"" + path + "\" exists.";
     if (isAbsolutePath(platform_, location) == 1) message += " An absolute location is appended all the same.";

@@ -22,13 +22,29 @@ set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 set(LAUNCHER_LINK_OPTIONS -static -static-libgcc -static-libstdc++ -Wl,--dynamicbase -Wl,--nxcompat
     -Wl,--no-insert-timestamp -Wl,--gc-sections -s)
 
+# The launcher runs in one thread and catches no exception: it is built
+# without exceptions, RTTI, unwind tables and thread-safe statics, against a
+# copy of the portable library built the same way (launcher_core itself
+# stays as it is for the other programs that link it). win32_runtime.cpp
+# supplies the allocation and error-reporting functions, so that the C++
+# runtime's exception machinery, demangler and printf stay out of the file.
+set(LAUNCHER_SIZE_FLAGS -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-asynchronous-unwind-tables
+    -fno-unwind-tables -ffunction-sections -fdata-sections)
+get_target_property(LAUNCHER_CORE_SOURCES launcher_core SOURCES)
+add_library(launcher_core_small STATIC ${LAUNCHER_CORE_SOURCES})
+target_include_directories(launcher_core_small PUBLIC src)
+target_compile_options(launcher_core_small PRIVATE ${LAUNCHER_SIZE_FLAGS})
+launcher_warnings(launcher_core_small)
+
 add_executable(launcher WIN32
     src/launcher/main.cpp
     src/platform/win32_platform.cpp
+    src/platform/win32_runtime.cpp
     "${CMAKE_CURRENT_BINARY_DIR}/launcher.rc")
 set_source_files_properties("${CMAKE_CURRENT_BINARY_DIR}/launcher.rc" PROPERTIES
     OBJECT_DEPENDS "${LAUNCHER_MANIFEST};${LAUNCHER_ICON};${LAUNCHER_MESSAGES}")
-target_link_libraries(launcher PRIVATE launcher_core shell32 shlwapi advapi32 user32 kernel32)
+target_compile_options(launcher PRIVATE ${LAUNCHER_SIZE_FLAGS})
+target_link_libraries(launcher PRIVATE launcher_core_small shell32 shlwapi advapi32 user32 kernel32)
 target_link_options(launcher PRIVATE ${LAUNCHER_LINK_OPTIONS})
 launcher_warnings(launcher)
 
@@ -39,3 +55,4 @@ add_custom_target(release
             -DVERSION=${PROJECT_VERSION} -DPYTHON=${Python3_EXECUTABLE} -P ${PROJECT_SOURCE_DIR}/cmake/release.cmake
     DEPENDS launcher launcher-check
     VERBATIM)
+add_subdirectory(tests/pe)

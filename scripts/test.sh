@@ -1,6 +1,7 @@
 #!/bin/sh
 # Sets up what is missing, builds both presets, and runs every test: unit
-# tests natively, end-to-end tests of launcher.exe under Wine, a check that
+# tests natively, end-to-end tests of launcher.exe under Wine, every fuzz
+# target for a few seconds, a check that
 # two clean builds give the same bytes, and the demo (both of its runs must
 # end with exit code 0, and the second must install nothing).
 set -eu
@@ -12,5 +13,8 @@ ctest --preset host
 cmake --preset win32
 cmake --build --preset win32
 ctest --preset win32
+cmake --preset fuzz
+cmake --build --preset fuzz
+ctest --preset fuzz
 scripts/check_reproducible.sh
 scripts/demo.sh

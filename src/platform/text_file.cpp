@@ -42,18 +42,34 @@ bool TextLineReader::fill() {
 }
 
 bool TextLineReader::nextLine(std::string_view& line) {
-    if (end_ - begin_ <= kLinePieceLength && !atEnd_) fill();
+    // A piece takes at most 255 raw bytes (254 characters, the last one a
+    // CR LF). Reads may deliver fewer bytes than asked for, so read until
+    // that much is buffered or the file ends.
+    while (end_ - begin_ <= kLinePieceLength + 1 && !atEnd_ && fill()) {
+    }
     if (begin_ == end_) return false;
 
-    // Fast path: a piece without CR or Ctrl-Z is the raw bytes themselves.
+    // Fast paths: a piece without Ctrl-Z and without CR, or whose only CR
+    // is that of its closing CR LF, is the raw bytes themselves (up to that
+    // CR). Everything else goes through the byte-by-byte reading.
     const char* start = buffer_.data() + begin_;
-    const std::size_t window = std::min(end_ - begin_, kLinePieceLength);
-    const void* lf = std::memchr(start, '\n', window);
-    const std::size_t length = lf ? static_cast<const char*>(lf) - start + 1 : window;
-    if (std::memchr(start, '\r', length) == nullptr && std::memchr(start, kCtrlZ, length) == nullptr) {
-        begin_ += length;
-        line = asLine(std::string_view(start, length));
-        return true;
+    const std::size_t available = end_ - begin_;
+    const void* lfAt = std::memchr(start, '\n', std::min(available, kLinePieceLength + 1));
+    const std::size_t lf = lfAt ? static_cast<const char*>(lfAt) - start : std::string_view::npos;
+    const std::size_t length = lf < kLinePieceLength ? lf + 1 : std::min(available, kLinePieceLength);
+    if (std::memchr(start, kCtrlZ, length) == nullptr) {
+        const void* crAt = std::memchr(start, '\r', length);
+        if (crAt == nullptr) {
+            begin_ += length;
+            line = asLine(std::string_view(start, length));
+            return true;
+        }
+        const std::size_t cr = static_cast<const char*>(crAt) - start;
+        if (cr + 1 == lf) {
+            begin_ += lf + 1;
+            line = asLine(std::string_view(start, cr));
+            return true;
+        }
     }
     return nextPieceSlow(line);
 }

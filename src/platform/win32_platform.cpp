@@ -4,9 +4,8 @@
 #include "platform/win32_platform.h"
 
 #include <windows.h>
-#include <shlobj.h>
-#include <shlwapi.h>
 
+#include <cwchar>
 #include <vector>
 
 namespace launcher {
@@ -90,6 +89,47 @@ HANDLE createChild(const std::string& program, const std::string& commandLine) {
     return info.hProcess;
 }
 
+// The shell and user-interface functions come from DLLs that are loaded on
+// first use: most runs need none of them, and loading user32 and shell32
+// costs more of a run's time than all the rest of the launcher's work. Each
+// is loaded by its full path in the system directory, so no search is made.
+void* systemFunction(const wchar_t* dll, const char* name) {
+    wchar_t path[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
+    const std::size_t dllLength = std::wcslen(dll);
+    if (length == 0 || length + 1 + dllLength >= MAX_PATH) return nullptr;
+    path[length] = L'\\';
+    std::wmemcpy(path + length + 1, dll, dllLength + 1);
+    HMODULE module = LoadLibraryW(path);  // kept loaded until the process ends
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
+
+// A function of a system DLL, looked up on the first call of get(); null
+// when the system cannot deliver it.
+template <class Function>
+class SystemFunction {
+public:
+    constexpr SystemFunction(const wchar_t* dll, const char* name) : dll_(dll), name_(name) {}
+    Function get() {
+        if (!tried_) {
+            tried_ = true;
+            function_ = reinterpret_cast<Function>(systemFunction(dll_, name_));
+        }
+        return function_;
+    }
+
+private:
+    const wchar_t* dll_;
+    const char* name_;
+    bool tried_ = false;
+    Function function_ = nullptr;
+};
+
+using PathIsRelativeAFunction = BOOL(WINAPI*)(LPCSTR);
+using IsUserAnAdminFunction = BOOL(WINAPI*)();
+using SHGetFolderPathAFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+using MessageBoxWFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
+
 struct LanguageSearch {
     WORD wanted;
     bool found;
@@ -167,13 +207,23 @@ std::string Win32Platform::systemDirectory() {
     return std::string(buffer, length);
 }
 
-int Win32Platform::pathIsRelative(const std::string& path) { return PathIsRelativeA(path.c_str()); }
+int Win32Platform::pathIsRelative(const std::string& path) {
+    static SystemFunction<PathIsRelativeAFunction> pathIsRelativeA(L"shlwapi.dll", "PathIsRelativeA");
+    // Without the shell's answer, the path counts as relative.
+    return pathIsRelativeA.get() ? pathIsRelativeA.get()(path.c_str()) : 1;
+}
 
-int Win32Platform::isUserAnAdmin() { return IsUserAnAdmin(); }
+int Win32Platform::isUserAnAdmin() {
+    static SystemFunction<IsUserAnAdminFunction> isUserAnAdminFunction(L"shell32.dll", "IsUserAnAdmin");
+    return isUserAnAdminFunction.get() ? isUserAnAdminFunction.get()() : 0;
+}
 
 std::optional<std::string> Win32Platform::specialFolder(int csidl) {
+    static SystemFunction<SHGetFolderPathAFunction> getFolderPath(L"shell32.dll", "SHGetFolderPathA");
     char buffer[MAX_PATH + 1] = {};
-    if (SHGetFolderPathA(nullptr, csidl, nullptr, 0, buffer) != S_OK) return std::nullopt;
+    if (getFolderPath.get() == nullptr || getFolderPath.get()(nullptr, csidl, nullptr, 0, buffer) != S_OK) {
+        return std::nullopt;
+    }
     return std::string(buffer);
 }
 
@@ -230,7 +280,8 @@ std::string Win32Platform::systemCodePageToUtf8(const std::string& text) {
 
 void Win32Platform::messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) {
     const UINT style = MB_OK | (icon == BoxIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION);
-    MessageBoxW(nullptr, asWide(text), asWide(title), style);
+    static SystemFunction<MessageBoxWFunction> messageBoxW(L"user32.dll", "MessageBoxW");
+    if (messageBoxW.get() != nullptr) messageBoxW.get()(nullptr, asWide(text), asWide(title), style);
 }
 
 int Win32Platform::runAndWaitProcess(const std::string& program, const std::string& commandLine) {

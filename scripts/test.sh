@@ -1,9 +1,10 @@
 #!/bin/sh
-# Sets up what is missing, builds both presets, and runs every test: unit
-# tests natively, end-to-end tests of launcher.exe under Wine, every fuzz
-# target for a few seconds, a check that
-# two clean builds give the same bytes, and the demo (both of its runs must
-# end with exit code 0, and the second must install nothing).
+# Sets up what is missing, builds the presets, and runs every test: unit
+# tests natively; end-to-end tests of launcher.exe under Wine, with the
+# checks on the built program and the documentation's examples; every fuzz
+# target for a few seconds; a check that two clean builds give the same
+# bytes; and the demo, whose two runs must end with exit code 0, the second
+# without installing anything.
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "golden.h"
 #include "launcher/launch_sequence.h"
 #include "memory_platform.h"
 #include "platform/text_file.h"
@@ -7,6 +8,7 @@
 namespace launcher {
 namespace {
 
+using testing::goldenSection;
 using testing::MemoryPlatform;
 using testing::StartedProcess;
 
@@ -25,129 +27,11 @@ std::string iniFile(const std::string& installer, const std::string& mode) {
            "LAUNCHER=eclipse\\agent.exe\nMODE=" + mode + "\n[COMMON]\nISADMIN=no\n";
 }
 
-// Blocks 1 to 6 of a run of iniFile() with "-log C:\t.log -wait", no agent installed yet.
-std::string traceHead(const std::string& installer, const std::string& mode) {
-    return R"(
-Launcher info
-======================================================
-launcherFullPath: (C:\img\setup.exe)
-launcherDir: (C:\img\)
-launcherFile: (setup.exe)
-launcherName: (setup)
-
-INI File info
-======================================================
-iniInstallerLocation: ()" + installer + R"()
-iniManagerLocationKey: (Software\Quillmark)
-iniManagerLocationFile: ()
-iniManagerVersion: (2.0)
-iniManagerLauncher: (eclipse\agent.exe)
-iniManagerLauncherSilent: ()
-iniManagerInput: ()
-iniMode: ()" + mode + R"()
-iniSilent: ()
-iniIsAdmin: (no)
-iniAppDataLocation: ()
-iniNL: ()
-iniLicenseAccepted: ()
-
-Commandline Arguments
-======================================================
-argInputFile: ()
-argLogFile: (C:\t.log)
-argIsSilent: (0)
-argIsUserAdmin: (0)
-isDebug: (1)
-isWait: (1)
-argAppDataLocation: ()
-argNL: ()
-argLicenseAccepted: (0)
-
-Mode
-======================================================
-isSilent: (0)
-isDialogAllowed: (1)
-isUserAdmin: (0)
-isLicenseAccepted: (0)
-appDataLocation: ()
-nl: ()
-inputFile: ()
-
-Get Installed Agent Info
-======================================================
-iniManagerLocationKey: (Software\Quillmark)
-iniManagerLocationFile: ()
-isAdmin(): (1)
-isUserAdmin: (0)
-Get current agent location from Registry: 
-iniManagerLocationKey: (Software\Quillmark)
-Get Installed QM Version: 
-qmLocatoin: ()
-
-Installed Agent Info
-======================================================
-refVersion: ()
-refLocation: ()
-
-Expected Agent Info
-======================================================
-refVersion: ()
-iniManagerVersion: (2.0)
-Agent is not installed.  Prepare to install.
-)";
+// The row's whole trace: the shared head and the row's own section.
+std::string expectedTrace(const std::string& installer, const std::string& mode, const std::string& section) {
+    const std::string file = UNIT_EXPECTED_DIR "/traces.txt";
+    return goldenSection(file, "head", {{"${INSTALLER}", installer}, {"${MODE}", mode}}) + goldenSection(file, section);
 }
-
-const std::string kExeCommand = R"(
-Command to launch agent install
-======================================================
-installerArglist[0]: ("C:\img\disk1\inst.exe")
-installerArglist[1]: (/v"STANDALONE=false")
-)";
-
-const std::string kMsiCommand = R"(
-Command to launch agent install
-======================================================
-installerArglist[0]: (C:\Windows\system32\msiexec.exe)
-installerArglist[1]: (/i)
-installerArglist[2]: ("C:\img\agent.msi")
-installerArglist[3]: (STANDALONE=false)
-)";
-
-std::string returnCode(int rc, const std::string& program) {
-    return "\nReturn code of agent installer\n======================================================\nrc: (" +
-           std::to_string(rc) + ")\nInstallerProgram: (" + program + ")\n";
-}
-
-const std::string kSecondLookup = R"(
-Get Installed Agent Info
-======================================================
-iniManagerLocationKey: (Software\Quillmark)
-iniManagerLocationFile: ()
-isAdmin(): (1)
-isUserAdmin: (0)
-Get current agent location from Registry: 
-iniManagerLocationKey: (Software\Quillmark)
-Get Installed QM Version: 
-qmLocatoin: (C:\Agent)
-configFile: (C:\Agent\eclipse\configuration\config.ini)
-appDataDir: (C:\Data)
-installedXMLFile: (C:\Data\installed.xml)
-)";
-
-std::string afterInstall(const std::string& version) {
-    return kSecondLookup + "currVersion: (" + version +
-           ")\n\nInstalled Agent Info (after install agent) \n======================================================\n"
-           "refVersion: (" + version + ")\nrefLocation: (C:\\Agent)\n\nExpected Agent Info\n"
-           "======================================================\nrefVersion: (" + version +
-           ")\niniManagerVersion: (2.0)\n";
-}
-
-const std::string kAgentCommand = R"(
-Command to launch agent
-======================================================
-AgentProgram: (C:\Agent\eclipse\agent.exe)
-agentArglist[0]: ("C:\Agent\eclipse\agent.exe")
-)";
 
 struct Row {
     const char* outcome;
@@ -157,8 +41,9 @@ struct Row {
     std::vector<int> exitCodes;  ///< installer first, then the agent's runs
     int exitCode;
     std::string box;  ///< "" for none
-    std::string traceTail;
 };
+
+void PrintTo(const Row& row, std::ostream* out) { *out << row.outcome; }
 
 class LaunchOutcomes : public ::testing::TestWithParam<Row> {};
 
@@ -186,8 +71,12 @@ TEST_P(LaunchOutcomes, ExitCodeBoxAndWholeTrace) {
         EXPECT_EQ(platform.boxes[0].title, "Error");
         EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Error);
     }
-    EXPECT_EQ(platform.written["C:\\t.log"], toTextModeBytes(traceHead(row.installer, row.mode) + row.traceTail));
+    EXPECT_EQ(platform.written["C:\\t.log"], toTextModeBytes(expectedTrace(row.installer, row.mode, row.outcome)));
 }
+
+const std::string kNotFound = "Quillmark version 2.0 or later cannot be found.";
+const std::string kInstallerError =
+    "The installer encountered an error when installing Quillmark.  Installation has discontinued. \nReturn Code=";
 
 const auto installs = [](const std::string& version) {
     return [version](MemoryPlatform& p) {
@@ -200,55 +89,30 @@ const auto installs = [](const std::string& version) {
 INSTANTIATE_TEST_SUITE_P(
     Rows, LaunchOutcomes,
     ::testing::Values(
-        Row{"no installer, INSTALL", "", "", nullptr, {}, 1, "Quillmark version 2.0 or later cannot be found.",
-            "Running in INSTALL Mode.  \nAgent is not detected on the system. Install cannot continue \n"},
-        Row{"no installer, UNINSTALL", "", "UNINSTALL", nullptr, {}, 1, "Quillmark version 2.0 or later cannot be found.",
-            "Running in UNINSTALL Mode.  \nAgent is not detected on the system. Uninstall cannot continue \n"},
+        Row{"no installer, INSTALL", "", "", nullptr, {}, 1, kNotFound},
+        Row{"no installer, UNINSTALL", "", "UNINSTALL", nullptr, {}, 1, kNotFound},
         Row{"no installer, EXTENSION", "", " EXTENSION", nullptr, {}, 1,
             "Quillmark version 2.0 or later cannot be found.  Check the product documentation for software "
-            "prerequisites to ensure that your system meets the installation requirements.",
-            "Running in EXTENSION Mode.  \nAgent is not detected on the system. Install cannot continue. \n"},
+            "prerequisites to ensure that your system meets the installation requirements."},
         Row{"MSI package missing", "disk1\\missing.msi", "", nullptr, {}, 1,
-            "The installer for Quillmark cannot be found.  \nInstaller Location=C:\\img\\disk1\\missing.msi",
-            "\nCommand to launch agent install\n======================================================\n"
-            "installerArglist[0]: (C:\\Windows\\system32\\msiexec.exe)\ninstallerArglist[1]: (/i)\n"
-            "installerArglist[2]: (\"C:\\img\\disk1\\missing.msi\")\ninstallerArglist[3]: (STANDALONE=false)\n"
-            "MSI installer image is not found: C:\\img\\disk1\\missing.msi\n"},
+            "The installer for Quillmark cannot be found.  \nInstaller Location=C:\\img\\disk1\\missing.msi"},
         Row{"installer missing", "disk2\\..\\disk1\\INST.MSI", "", nullptr, {}, 1,
-            "The installer for Quillmark cannot be found.  \nInstaller Location=C:\\img\\disk1\\INST.MSI",
-            "\nCommand to launch agent install\n======================================================\n"
-            "installerArglist[0]: (\"C:\\img\\disk1\\INST.MSI\")\ninstallerArglist[1]: (/v\"STANDALONE=false\")\n"
-            "Installer does not exist: C:\\img\\disk1\\INST.MSI\n"},
-        Row{"installer cancelled", "disk1\\inst.exe", "", nullptr, {1602}, 1602, "",
-            kExeCommand + returnCode(1602, "C:\\img\\disk1\\inst.exe") + "Install Cancelled by user \n"},
-        Row{"executable installer 232", "disk1\\inst.exe", "", nullptr, {232}, 232, "",
-            kExeCommand + returnCode(232, "C:\\img\\disk1\\inst.exe") + "Install Cancelled by user \n"},
-        Row{"MSI 232 is an error", "agent.msi", "", nullptr, {232}, 232,
-            "The installer encountered an error when installing Quillmark.  Installation has discontinued. \n"
-            "Return Code=232",
-            kMsiCommand + returnCode(232, "C:\\Windows\\system32\\msiexec.exe") + "Error installing agent\n"},
-        Row{"installer fails to start", "disk1\\inst.exe", "", nullptr, {-1}, -1,
-            "The installer encountered an error when installing Quillmark.  Installation has discontinued. \n"
-            "Return Code=-1",
-            kExeCommand + returnCode(-1, "C:\\img\\disk1\\inst.exe") + "Error installing agent\n"},
-        Row{"agent still too old", "disk1\\inst.exe", "", installs("1.9.9"), {0}, 1,
-            "Quillmark version 2.0 or later cannot be found.",
-            kExeCommand + returnCode(0, "C:\\img\\disk1\\inst.exe") + afterInstall("1.9.9") +
-                "Correct agent cannot be found \n"},
+            "The installer for Quillmark cannot be found.  \nInstaller Location=C:\\img\\disk1\\INST.MSI"},
+        Row{"installer cancelled", "disk1\\inst.exe", "", nullptr, {1602}, 1602, ""},
+        Row{"executable installer 232", "disk1\\inst.exe", "", nullptr, {232}, 232, ""},
+        Row{"MSI 232 is an error", "agent.msi", "", nullptr, {232}, 232, kInstallerError + "232"},
+        Row{"installer fails to start", "disk1\\inst.exe", "", nullptr, {-1}, -1, kInstallerError + "-1"},
+        Row{"agent still too old", "disk1\\inst.exe", "", installs("1.9.9"), {0}, 1, kNotFound},
         Row{"agent program missing", "agent.msi", "",
             [](MemoryPlatform& p) {
-                installs("2.0")(p);
                 p.onProcess = [&p](const StartedProcess&) {
                     installAgent(p, "2.0");
                     p.files.erase("C:\\Agent\\eclipse\\agent.exe");
                 };
             },
-            {0}, 1, "Quillmark version 2.0 or later cannot be found.",
-            kMsiCommand + returnCode(0, "C:\\Windows\\system32\\msiexec.exe") + afterInstall("2.0") + kAgentCommand +
-                "Agent program cannot be found: C:\\Agent\\eclipse\\agent.exe \n"},
-        Row{"installed, agent restarted while it asks", "disk1\\inst.exe", "", installs("2.0.0.beta1"), {0, 23, 23, 7}, 7,
-            "", kExeCommand + returnCode(0, "C:\\img\\disk1\\inst.exe") + afterInstall("2.0.0.beta1") + kAgentCommand +
-                    "isWait: (1)\n"}),
+            {0}, 1, kNotFound},
+        Row{"installed, agent restarted while it asks", "disk1\\inst.exe", "", installs("2.0.0.beta1"), {0, 23, 23, 7},
+            7, ""}),
     [](const ::testing::TestParamInfo<Row>& param) {
         std::string name;
         for (const char* c = param.param.outcome; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
@@ -279,11 +143,7 @@ TEST_F(LaunchSequence, InstalledAgentIsHandedOverWithoutLookingAtTheInstaller) {
     EXPECT_EQ(platform.processes[0].commandLine, "\"C:\\Agent\\eclipse\\agent.exe\"");
     const std::string trace = platform.written["C:\\t.log"];
     EXPECT_EQ(trace.find("installerArglist"), std::string::npos);
-    const std::string tail = toTextModeBytes("currVersion: (2.0)\n\nInstalled Agent Info\n" +
-                                             std::string(54, '=') + "\nrefVersion: (2.0)\nrefLocation: (C:\\Agent)\n\n"
-                                             "Expected Agent Info\n" + std::string(54, '=') +
-                                             "\nrefVersion: (2.0)\niniManagerVersion: (2.0)\n" + kAgentCommand +
-                                             "isWait: (0)\n");
+    const std::string tail = toTextModeBytes(goldenSection(UNIT_EXPECTED_DIR "/traces.txt", "handed over, end"));
     ASSERT_GT(trace.size(), tail.size());
     EXPECT_EQ(trace.substr(trace.size() - tail.size()), tail);
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "config/launcher_ini.h"
+#include "golden.h"
 #include "launcher/command_line.h"
 #include "launcher/effective_settings.h"
 #include "launcher/launch_trace.h"
@@ -66,57 +67,8 @@ TEST(TraceFile, StartBlocksAndModeForEveryField) {
     writeStartBlocks(state);
     resolveEffectiveSettings(platform, state);
     state.traceFile.close();
-    EXPECT_EQ(platform.written["C:\\t.log"], toTextModeBytes(R"(
-Launcher info
-======================================================
-launcherFullPath: (C:\img\setup.exe)
-launcherDir: (C:\img\)
-launcherFile: (setup.exe)
-launcherName: (setup)
-
-INI File info
-======================================================
-iniInstallerLocation: (disk1\setup.exe)
-iniManagerLocationKey: (Software\Q)
-iniManagerLocationFile: (<HOME>\q.properties)
-iniManagerVersion: (1.2.3.beta)
-iniManagerLauncher: (eclipse\agent.exe)
-iniManagerLauncherSilent: (jre\bin\java.exe)
-iniManagerInput: (in.xml)
-iniMode: ( UNINSTALL )
-iniSilent: (false)
-iniIsAdmin: (maybe)
-iniAppDataLocation: (C:\Data\)
-iniNL: (fr_FR)
-iniLicenseAccepted: (no)
-iniInstallerArgs[0]: (A=1)
-iniInstallerArgs[1]: (B 2)
-iniManagerArgs[0]: (-m)
-
-Commandline Arguments
-======================================================
-argInputFile: (sub\..\x.xml)
-argLogFile: (C:\t.log)
-argIsSilent: (1)
-argIsUserAdmin: (1)
-isDebug: (1)
-isWait: (0)
-argAppDataLocation: (D:\ad)
-argNL: (de_DE)
-argLicenseAccepted: (1)
-argInstallerArgs[0]: (I=1)
-argManagerArgs[0]: (*.xml)
-
-Mode
-======================================================
-isSilent: (1)
-isDialogAllowed: (0)
-isUserAdmin: (1)
-isLicenseAccepted: (1)
-appDataLocation: (D:\ad)
-nl: (de_DE)
-inputFile: (C:\img\x.xml)
-)"));
+    EXPECT_EQ(platform.written["C:\\t.log"],
+              toTextModeBytes(testing::goldenSection(UNIT_EXPECTED_DIR "/traces.txt", "every field")));
 }
 
 }  // namespace

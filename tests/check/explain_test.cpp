@@ -14,28 +14,27 @@ using Strings = std::vector<std::string>;
 // version 1.2.3 that the registry places where env says.
 class Machine {
 public:
-    Machine(const std::string& ini, const std::string& env) {
-        tree_.write("img/setup.exe");
+    Machine(const std::string& ini, const std::string& env) : settings_(setUp(ini, env)) {}
+    Explanation explain(const Strings& options) { return explainRun(platform_, "C:\\img\\setup.exe", options); }
+    const ReadOnlyPlatform& platform() const { return platform_; }
+
+private:
+    EnvSettings setUp(const std::string& ini, const std::string& env) {
+        for (const char* file : {"img/setup.exe", "img/disk1/setup.exe", "img/agent.msi", "agent/eclipse/agent.exe",
+                                 "agent/jre/bin/java.exe"}) {
+            tree_.write(file);
+        }
         tree_.write("img/setup.ini", ini);
-        tree_.write("img/disk1/setup.exe");
-        tree_.write("img/agent.msi");
-        tree_.write("agent/eclipse/agent.exe");
-        tree_.write("agent/jre/bin/java.exe");
         tree_.write("agent/eclipse/configuration/config.ini", "tessa.appDataLocation=C\\:\\\\Data\\\\Agent\n");
         tree_.write("data/installed.xml", "<package id='com.norvex.tessa.agent' version='1.2.3'/>\n");
         EnvSettings settings;
         EXPECT_EQ(parseEnvText("image = C:\\img\nmap C:\\Data\\Agent = data\n" + env, tree_.path(), settings), "");
-        machine_ = std::make_unique<EnvPlatform>(settings, tree_.path("img"));
-        platform_ = std::make_unique<ReadOnlyPlatform>(*machine_);
+        return settings;
     }
-
-    Explanation explain(const Strings& options) { return explainRun(*platform_, "C:\\img\\setup.exe", options); }
-    const ReadOnlyPlatform& platform() const { return *platform_; }
-
-private:
     testing::TempTree tree_;
-    std::unique_ptr<EnvPlatform> machine_;
-    std::unique_ptr<ReadOnlyPlatform> platform_;
+    EnvSettings settings_;
+    EnvPlatform machine_{settings_, tree_.path("img")};
+    ReadOnlyPlatform platform_{machine_};
 };
 
 std::string field(const Explanation& explanation, const std::string& section, const std::string& label) {

@@ -13,10 +13,10 @@ struct InstallerCase {
     std::string launcherDir = "C:\\img\\";
     std::string location = "disk1\\setup.exe";
     int silent = 0;
-    std::string nl;
-    std::string appData;
-    Strings argArgs;
-    Strings iniArgs;
+    std::string nl{};
+    std::string appData{};
+    Strings argArgs{};
+    Strings iniArgs{};
     InstallerSettings settings() const { return {launcherDir, location, silent, nl, appData, argArgs, iniArgs}; }
 };
 
@@ -27,12 +27,8 @@ std::string installerLine(const InstallerCase& c) {
 }
 
 TEST(InstallerCommand, ExecutableInstaller) {
-    InstallerCase full;
-    full.silent = 1;
-    full.nl = "de_DE";
-    full.argArgs = {"INSTALLDIR=C:\\Program Files\\Agent"};
-    full.iniArgs = {"IGNORED=1", "IGNORED=2"};
-    full.appData = "C:\\Data\\Agent";
+    const InstallerCase full{.silent = 1, .nl = "de_DE", .appData = "C:\\Data\\Agent",
+                             .argArgs = {"INSTALLDIR=C:\\Program Files\\Agent"}, .iniArgs = {"IGNORED=1", "IGNORED=2"}};
     LaunchCommands commands;
     buildInstallerCommand(full.settings(), commands);
     EXPECT_EQ(commands.InstallerProgram, "C:\\img\\disk1\\setup.exe");
@@ -43,11 +39,8 @@ TEST(InstallerCommand, ExecutableInstaller) {
 
     EXPECT_EQ(installerLine(InstallerCase{}), "\"C:\\img\\disk1\\setup.exe\" /v\"STANDALONE=false\"");
 
-    InstallerCase other;
-    other.nl = "sv_SE";
-    other.iniArgs = {"A=1", "B"};
-    other.appData = "C:\\D\\";
-    other.location = "..\\up\\.\\AGENT.MSI";
+    const InstallerCase other{.location = "..\\up\\.\\AGENT.MSI", .nl = "sv_SE", .appData = "C:\\D\\",
+                              .iniArgs = {"A=1", "B"}};
     EXPECT_EQ(installerLine(other), "\"C:\\up\\AGENT.MSI\" /L1033 /v\"A=1 B STANDALONE=false APPDATALOCATION=\\\"C:\\D\\\\\"\"");
 }
 
@@ -55,12 +48,8 @@ TEST(InstallerCommand, MsiPackageFromTheSystemDirectory) {
     testing::MemoryPlatform platform;
     platform.systemDir = "C:\\WINDOWS\\system32";
     platform.addFile("C:\\work\\.\\msiexec.exe", "");  // planted: never used
-    InstallerCase msi;
-    msi.location = "agent.msi";
-    msi.silent = 1;
-    msi.nl = "de_DE";
-    msi.iniArgs = {"TARGETDIR=C:\\Program Files\\Agent", "REBOOT=ReallySuppress"};
-    msi.appData = "C:\\Data\\Agent";
+    InstallerCase msi{.location = "agent.msi", .silent = 1, .nl = "de_DE", .appData = "C:\\Data\\Agent",
+                      .iniArgs = {"TARGETDIR=C:\\Program Files\\Agent", "REBOOT=ReallySuppress"}};
     LaunchCommands commands;
     buildMsiCommand(platform, msi.settings(), commands);
     EXPECT_EQ(commands.InstallerProgram, "C:\\WINDOWS\\system32\\msiexec.exe");
@@ -70,10 +59,7 @@ TEST(InstallerCommand, MsiPackageFromTheSystemDirectory) {
               "REBOOT=ReallySuppress STANDALONE=false APPDATALOCATION=\"C:\\Data\\Agent\"");
 
     platform.systemDir = "C:\\Program Files\\Sys";
-    msi.location = "disk 1\\agent.msi";
-    msi.silent = 0;
-    msi.iniArgs.clear();
-    msi.appData.clear();
+    msi = {.location = "disk 1\\agent.msi", .nl = "de_DE"};
     buildMsiCommand(platform, msi.settings(), commands);
     EXPECT_EQ(joinArgVector(commands.installerArglist),
               "C:\\Program Files\\Sys\\msiexec.exe /i \"C:\\img\\disk 1\\agent.msi\" STANDALONE=false");
@@ -93,15 +79,15 @@ TEST(InstallerCommand, PackageAndRuntimeNames) {
 struct AgentCase {
     std::string refLocation = "C:\\Agent";
     std::string launcher = "eclipse\\agent.exe";
-    std::string launcherSilent;
+    std::string launcherSilent{};
     int silent = 0;
     int argAdmin = 0;
-    std::string iniAdmin;
-    std::string input;
-    std::string appData;
-    std::string nl;
-    Strings argArgs;
-    Strings iniArgs;
+    std::string iniAdmin{};
+    std::string input{};
+    std::string appData{};
+    std::string nl{};
+    Strings argArgs{};
+    Strings iniArgs{};
     std::string line() const {
         LaunchCommands commands;
         buildAgentCommand({refLocation, launcher, launcherSilent, silent, argAdmin, iniAdmin, input, appData, nl,
@@ -112,17 +98,9 @@ struct AgentCase {
 };
 
 TEST(AgentCommand, JavaRuntimeWithEverySetting) {
-    AgentCase c;
-    c.refLocation = "C:\\Program Files\\Agent";
-    c.launcher = "eclipse\\agent.exe";
-    c.launcherSilent = "jre\\bin\\java.exe";
-    c.silent = 1;
-    c.iniAdmin = "TRUE";
-    c.input = "C:\\img\\install.xml";
-    c.appData = "C:\\Data\\Agent\\";
-    c.nl = "de_DE";
-    c.argArgs = {"-record", "C:\\my files\\rec.xml"};
-    c.iniArgs = {"-ignored"};
+    const AgentCase c{.refLocation = "C:\\Program Files\\Agent", .launcherSilent = "jre\\bin\\java.exe", .silent = 1,
+                      .iniAdmin = "TRUE", .input = "C:\\img\\install.xml", .appData = "C:\\Data\\Agent\\", .nl = "de_DE",
+                      .argArgs = {"-record", "C:\\my files\\rec.xml"}, .iniArgs = {"-ignored"}};
     EXPECT_EQ(c.line(),
               "\"C:\\Program Files\\Agent\\jre\\bin\\java.exe\" -jar \"C:\\Program Files\\Agent\\eclipse\\startup.jar\" "
               "-silent -nosplash -isAdmin -input C:\\img\\install.xml -dataLocation C:\\Data\\Agent -nl de_DE "
@@ -131,28 +109,21 @@ TEST(AgentCommand, JavaRuntimeWithEverySetting) {
 
 TEST(AgentCommand, ChoicesAndQuoting) {
     struct Row { const char* what; AgentCase c; const char* line; };
-    auto with = [](auto change) { AgentCase c; change(c); return c; };
     const Row rows[] = {
         {"nothing set", AgentCase{}, "\"C:\\Agent\\eclipse\\agent.exe\""},
-        {"silent without a silent program", with([](AgentCase& c) { c.silent = 1; }),
-         "\"C:\\Agent\\eclipse\\agent.exe\" -silent -nosplash"},
-        {"silent program ignored when interactive", with([](AgentCase& c) { c.launcherSilent = "x.exe"; }),
-         "\"C:\\Agent\\eclipse\\agent.exe\""},
-        {"ISADMIN Yes", with([](AgentCase& c) { c.iniAdmin = "Yes"; }), "\"C:\\Agent\\eclipse\\agent.exe\" -isAdmin"},
-        {"ISADMIN false", with([](AgentCase& c) { c.iniAdmin = "false"; }), "\"C:\\Agent\\eclipse\\agent.exe\""},
-        {"-isAdmin", with([](AgentCase& c) { c.argAdmin = 1; }), "\"C:\\Agent\\eclipse\\agent.exe\" -isAdmin"},
-        {"data location loses one separator",
-         with([](AgentCase& c) { c.appData = "C:\\Data\\\\"; }),
+        {"silent without a silent program", {.silent = 1}, "\"C:\\Agent\\eclipse\\agent.exe\" -silent -nosplash"},
+        {"silent program ignored when interactive", {.launcherSilent = "x.exe"}, "\"C:\\Agent\\eclipse\\agent.exe\""},
+        {"ISADMIN Yes", {.iniAdmin = "Yes"}, "\"C:\\Agent\\eclipse\\agent.exe\" -isAdmin"},
+        {"ISADMIN false", {.iniAdmin = "false"}, "\"C:\\Agent\\eclipse\\agent.exe\""},
+        {"-isAdmin", {.argAdmin = 1}, "\"C:\\Agent\\eclipse\\agent.exe\" -isAdmin"},
+        {"data location loses one separator", {.appData = "C:\\Data\\\\"},
          "\"C:\\Agent\\eclipse\\agent.exe\" -dataLocation C:\\Data\\"},
-        {"data location with blank and equals",
-         with([](AgentCase& c) { c.appData = "C:\\a=b c/"; }),
+        {"data location with blank and equals", {.appData = "C:\\a=b c/"},
          "\"C:\\Agent\\eclipse\\agent.exe\" -dataLocation C:\\a=\"b c\""},
-        {"runtime in capitals is no runtime", with([](AgentCase& c) { c.launcher = "jre\\JAVAW.EXE"; }),
-         "\"C:\\Agent\\jre\\JAVAW.EXE\""},
-        {"INI arguments wrapped", with([](AgentCase& c) { c.iniArgs = {"a b", "c=d e", ""}; }),
+        {"runtime in capitals is no runtime", {.launcher = "jre\\JAVAW.EXE"}, "\"C:\\Agent\\jre\\JAVAW.EXE\""},
+        {"INI arguments wrapped", {.iniArgs = {"a b", "c=d e", ""}},
          "\"C:\\Agent\\eclipse\\agent.exe\" \"a b\" \"c=d e\" "},
-        {"location with trailing backslash", with([](AgentCase& c) { c.refLocation = "C:\\Agent\\"; }),
-         "\"C:\\Agent\\eclipse\\agent.exe\""},
+        {"location with trailing backslash", {.refLocation = "C:\\Agent\\"}, "\"C:\\Agent\\eclipse\\agent.exe\""},
     };
     for (const Row& row : rows) EXPECT_EQ(row.c.line(), row.line) << row.what;
 }

@@ -64,6 +64,8 @@ TEST(LauncherIni, LinesThatAreReadOrIgnored) {
         {"key of another section", "[COMMON]\nVERSION=1\n", ""},
         {"key in lower case", "[MANAGER]\nversion=1\n", ""},
         {"value with equals signs", "[MANAGER]\nVERSION=a=b\n", "a=b"},
+        // The second piece of a 300-character line is a line of its own.
+        {"long line read in pieces", "[MANAGER]\nVERSION=" + std::string(246, 'x') + "VERSION=tail\n", "tail"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -82,12 +84,6 @@ TEST(LauncherIni, ArgumentListsAndMode) {
     EXPECT_EQ(lower.iniMode, "uninstall");
     EXPECT_EQ(lower.mode, LaunchMode::EXTENSION);
     EXPECT_EQ(readIni("; only a comment\n\n").mode, LaunchMode::INSTALL);
-}
-
-TEST(LauncherIni, LongLinesAreReadInPieces) {
-    // The second piece of a 300-character line is a line of its own.
-    const IniValues v = readIni("[MANAGER]\nVERSION=" + std::string(246, 'x') + "VERSION=tail\n");
-    EXPECT_EQ(v.iniManagerVersion, "tail");
 }
 
 TEST(LauncherIni, MissingFileShowsMessageOne) {

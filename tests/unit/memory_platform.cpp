@@ -1,5 +1,6 @@
 #include "memory_platform.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "messages/messages.h"
@@ -8,41 +9,21 @@ namespace launcher::testing {
 
 namespace {
 
-struct TableEntry {
-    std::uint16_t language;  ///< set on a language's first line only
-    int id;
-    const char* text;
+// The message table by language, included the same way the resource
+// script includes it.
+struct LanguageTable {
+    std::uint16_t language;
+    std::vector<std::pair<int, const char*>> messages;
 };
-
-// The message table, included the same way the resource script includes it.
-#define MESSAGES_BEGIN(langid, primary, sub) {langid, -1, nullptr},
-#define MESSAGE(id, text) {0, id, text},
-#define MESSAGES_END
-const TableEntry kTable[] = {
+#define MESSAGES_BEGIN(langid, primary, sub) {langid, {
+#define MESSAGE(id, text) {id, text},
+#define MESSAGES_END }},
+const LanguageTable kTables[] = {
 #include "messages.inc"
 };
 #undef MESSAGES_BEGIN
 #undef MESSAGE
 #undef MESSAGES_END
-
-class MemoryInputFile : public InputFile {
-public:
-    explicit MemoryInputFile(std::string content) : content_(std::move(content)) {}
-    std::size_t read(char* buffer, std::size_t size) override {
-        // Small, uneven reads, so that pieces cross buffer boundaries and
-        // some reads come back shorter than a piece.
-        const std::size_t most = reads_++ % 2 ? 4093 : 100;
-        const std::size_t count = std::min({size, content_.size() - offset_, most});
-        std::memcpy(buffer, content_.data() + offset_, count);
-        offset_ += count;
-        return count;
-    }
-
-private:
-    std::string content_;
-    std::size_t offset_ = 0;
-    std::size_t reads_ = 0;
-};
 
 class MemoryOutputFile : public OutputFile {
 public:
@@ -57,6 +38,13 @@ private:
 };
 
 }  // namespace
+
+std::size_t MemoryInputFile::read(char* buffer, std::size_t size) {
+    const std::size_t count = std::min({size, content_.size() - offset_, nextSize_()});
+    std::memcpy(buffer, content_.data() + offset_, count);
+    offset_ += count;
+    return count;
+}
 
 MemoryPlatform::MemoryPlatform() : stringBlocks(messageTableBlocks()) {}
 
@@ -74,10 +62,13 @@ PathKind MemoryPlatform::pathKind(const std::string& path) {
 }
 
 std::unique_ptr<InputFile> MemoryPlatform::openForReading(const std::string& path) {
-    filesRead.push_back(path);
     const auto found = files.find(path);
     if (found == files.end()) return nullptr;
-    return std::make_unique<MemoryInputFile>(found->second);
+    // Small, uneven reads, so that pieces cross buffer boundaries and some
+    // reads come back shorter than a piece.
+    return std::make_unique<MemoryInputFile>(found->second, [reads = 0]() mutable -> std::size_t {
+        return reads++ % 2 ? 4093 : 100;
+    });
 }
 
 std::unique_ptr<OutputFile> MemoryPlatform::openForWriting(const std::string& path) {
@@ -87,24 +78,12 @@ std::unique_ptr<OutputFile> MemoryPlatform::openForWriting(const std::string& pa
     return std::make_unique<MemoryOutputFile>(target);
 }
 
-std::optional<std::string> MemoryPlatform::environmentVariable(const std::string& name) {
-    const auto found = environment.find(name);
-    if (found == environment.end()) return std::nullopt;
-    return found->second;
-}
-
 int MemoryPlatform::pathIsRelative(const std::string& path) {
     // The shell's rule: a drive and colon, or a leading backslash, is not
     // relative; everything else is.
     if (!path.empty() && (path[0] == '\\' || path[0] == '/')) return 0;
     if (path.size() >= 2 && path[1] == ':') return 0;
     return 1;
-}
-
-std::optional<std::string> MemoryPlatform::specialFolder(int csidl) {
-    const auto found = folders.find(csidl);
-    if (found == folders.end()) return std::nullopt;
-    return found->second;
 }
 
 RegistryRead MemoryPlatform::readRegistryValue(RegistryHive hive, const std::string& key,
@@ -118,12 +97,6 @@ RegistryRead MemoryPlatform::readRegistryValue(RegistryHive hive, const std::str
     read.valueRead = true;
     read.data = value->second.substr(0, value->second.find('\0'));
     return read;
-}
-
-std::optional<std::u16string> MemoryPlatform::stringBlock(int blockNumber, std::uint16_t lang) {
-    const auto found = stringBlocks.find({blockNumber, lang});
-    if (found == stringBlocks.end()) return std::nullopt;
-    return found->second;
 }
 
 std::string MemoryPlatform::systemCodePageToUtf8(const std::string& text) {
@@ -164,43 +137,32 @@ bool MemoryPlatform::startProcess(const std::string& program, const std::string&
 
 std::map<std::pair<int, std::uint16_t>, std::u16string> messageTableBlocks() {
     // Each block holds 16 counted texts; absent ids count 0.
-    std::map<std::pair<int, std::uint16_t>, std::vector<std::u16string>> entries;
-    std::uint16_t language = 0;
-    for (const TableEntry& entry : kTable) {
-        if (entry.id < 0) {
-            language = entry.language;
-            continue;
-        }
-        std::vector<std::u16string>& block = entries[{entry.id / 16 + 1, language}];
-        block.resize(16);
-        block[entry.id % 16] = utf8ToUtf16(entry.text);
-    }
     std::map<std::pair<int, std::uint16_t>, std::u16string> blocks;
-    for (const auto& [key, texts] : entries) {
-        std::u16string raw;
-        for (const std::u16string& text : texts) {
-            raw += static_cast<char16_t>(text.size());
-            raw += text;
+    for (const LanguageTable& table : kTables) {
+        std::map<int, std::vector<std::u16string>> texts;
+        for (const auto& [id, text] : table.messages) {
+            texts[id / 16 + 1].resize(16);
+            texts[id / 16 + 1][id % 16] = utf8ToUtf16(text);
         }
-        blocks[key] = raw;
+        for (const auto& [block, sixteen] : texts) {
+            for (const std::u16string& text : sixteen) blocks[{block, table.language}] += char16_t(text.size()) + text;
+        }
     }
     return blocks;
 }
 
 std::string tableMessage(std::uint16_t language, int id) {
-    std::uint16_t current = 0;
-    for (const TableEntry& entry : kTable) {
-        if (entry.id < 0) current = entry.language;
-        if (current == language && entry.id == id) return entry.text;
+    for (const LanguageTable& table : kTables) {
+        for (const auto& [number, text] : table.messages) {
+            if (table.language == language && number == id) return text;
+        }
     }
     return std::string();
 }
 
 std::vector<std::uint16_t> tableLanguages() {
     std::vector<std::uint16_t> languages;
-    for (const TableEntry& entry : kTable) {
-        if (entry.id < 0) languages.push_back(entry.language);
-    }
+    for (const LanguageTable& table : kTables) languages.push_back(table.language);
     return languages;
 }
 

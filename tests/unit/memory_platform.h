@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -26,6 +27,19 @@ struct StartedProcess {
     std::string program;
     std::string commandLine;
     bool waited;
+};
+
+/// A file read from memory in reads of at most nextSize() bytes each.
+class MemoryInputFile : public InputFile {
+public:
+    MemoryInputFile(std::string content, std::function<std::size_t()> nextSize)
+        : content_(std::move(content)), nextSize_(std::move(nextSize)) {}
+    std::size_t read(char* buffer, std::size_t size) override;
+
+private:
+    std::string content_;
+    std::function<std::size_t()> nextSize_;
+    std::size_t offset_ = 0;
 };
 
 class MemoryPlatform : public Platform {
@@ -55,7 +69,6 @@ public:
     // What the code under test did.
     std::vector<ShownBox> boxes;
     std::vector<StartedProcess> processes;
-    std::vector<std::string> filesRead;
     std::map<std::string, std::string> written;  ///< path to bytes written
 
     /// Adds a file and the directories above it.
@@ -65,15 +78,17 @@ public:
     std::unique_ptr<InputFile> openForReading(const std::string& path) override;
     std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
     std::string currentDirectory() override { return currentDir; }
-    std::optional<std::string> environmentVariable(const std::string& name) override;
+    std::optional<std::string> environmentVariable(const std::string& name) override { return find(environment, name); }
     std::string systemDirectory() override { return systemDir; }
     int pathIsRelative(const std::string& path) override;
     int isUserAnAdmin() override { return admin; }
-    std::optional<std::string> specialFolder(int csidl) override;
+    std::optional<std::string> specialFolder(int csidl) override { return find(folders, csidl); }
     RegistryRead readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
                                    std::size_t limitBytes) override;
     std::uint16_t userDefaultLanguage() override { return language; }
-    std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t lang) override;
+    std::optional<std::u16string> stringBlock(int block, std::uint16_t lang) override {
+        return find(stringBlocks, {block, lang});
+    }
     std::string systemCodePageToUtf8(const std::string& text) override;
     void messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) override;
     int runAndWaitProcess(const std::string& program, const std::string& commandLine) override;
@@ -81,6 +96,11 @@ public:
 
 private:
     int nextExitCode(const StartedProcess& process);
+    template <class Map>
+    static std::optional<typename Map::mapped_type> find(const Map& map, const typename Map::key_type& key) {
+        const auto found = map.find(key);
+        return found == map.end() ? std::nullopt : std::optional<typename Map::mapped_type>(found->second);
+    }
 };
 
 /// Returns the RT_STRING blocks of the real message table, by block and

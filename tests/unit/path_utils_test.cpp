@@ -98,7 +98,6 @@ TEST(FindProgram, PathEntriesAsWritten) {
     EXPECT_EQ(findProgram(platform, "b.exe"), "bin\\b.exe");  // relative entry, returned relative
     EXPECT_EQ(findProgram(platform, "u.exe"), "C:\\work\\..\\up\\u.exe");
 
-    platform.filesRead.clear();
     platform.currentDir = "C:\\";
     platform.addFile("C:\\\\.\\root.exe", "");  // the backslash after the directory is always added
     EXPECT_EQ(findProgram(platform, "root.exe"), "C:\\\\.\\root.exe");

@@ -30,20 +30,17 @@ TEST(TextLineReader, AppliesTextModeRules) {
         {"\x1a" "a\n", {}},
         {std::string("a\0b\nc\n", 6), {"a", "c"}},  // a NUL ends what the line holds
         {"\n\n", {"", ""}},
+        // Long lines arrive in pieces of 254 characters; 254 characters fill a
+        // piece, and the line feed then arrives as an empty piece of its own.
+        {std::string(300, 'x') + "\n", {std::string(254, 'x'), std::string(46, 'x')}},
+        {std::string(254, 'x') + "\nz", {std::string(254, 'x'), "", "z"}},
+        {std::string(254, 'x') + "\r\n", {std::string(254, 'x'), ""}},
+        {std::string(253, 'x') + "\r\ny", {std::string(253, 'x'), "y"}},  // CR LF counts as one character
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.content));
         EXPECT_EQ(readLines(row.content), row.lines);
     }
-}
-
-TEST(TextLineReader, LongLinesArriveInPiecesOf254) {
-    EXPECT_EQ(readLines(std::string(300, 'x') + "\n"), (Lines{std::string(254, 'x'), std::string(46, 'x')}));
-    // 254 characters fill a piece; the line feed then arrives as an empty piece of its own.
-    EXPECT_EQ(readLines(std::string(254, 'x') + "\nz"), (Lines{std::string(254, 'x'), "", "z"}));
-    EXPECT_EQ(readLines(std::string(254, 'x') + "\r\n"), (Lines{std::string(254, 'x'), ""}));
-    // CR LF counts as one character of the piece.
-    EXPECT_EQ(readLines(std::string(253, 'x') + "\r\ny"), (Lines{std::string(253, 'x'), "y"}));
 }
 
 TEST(TextLineReader, LargeFilesAcrossBufferBoundaries) {

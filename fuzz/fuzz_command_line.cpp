@@ -1,10 +1,6 @@
 // The command line and its merge with the INI file. The input is the
 // arguments separated by NUL bytes, optionally followed by a byte 0x1E and
 // the text of the INI file; argument 0, the program, is fixed.
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "config/launcher_ini.h"
 #include "fuzz_support.h"
@@ -26,8 +22,7 @@ bool contains(const std::vector<std::string>& list, std::string_view text) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view input = fuzzing::asText(data, size);
+FUZZ_TARGET(input) {
     const std::vector<std::string_view> parts = fuzzing::splitAt(input, '\x1e', 2);
     std::vector<std::string> arguments = {"C:\\image\\setup.exe"};
     for (const std::string_view piece : fuzzing::splitAt(parts[0], '\0')) arguments.emplace_back(piece);
@@ -46,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const bool asked = contains(arguments, "-help") || contains(arguments, "-?") ||
                            contains(arguments, "/help") || contains(arguments, "/?");
         FUZZ_CHECK(asked, input);
-        return 0;
+        return;
     }
     // Lists hold arguments of the command line only, none of them twice
     // over; a value comes from the argument after its option.
@@ -65,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         state.traceFile.open(platform, state.argLogFile);
     }
 
-    platform.admin = static_cast<int>(size % 2);
+    platform.admin = static_cast<int>(input.size() % 2);
     resolveEffectiveSettings(platform, state);
 
     // Silent operation waits and shows no box; -silent cannot be undone.
@@ -83,5 +78,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     state.traceFile.close();
     FUZZ_CHECK(platform.boxes.empty(), input);
-    return 0;
 }

@@ -2,25 +2,13 @@
 // set. The input is NUL-separated: the name looked up, the current
 // directory, the PATH value (absent when the input stops before it), then
 // files; a file piece that starts with "/" adds a directory instead.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 #include "fuzz_support.h"
 #include "platform/path_utils.h"
 
 using namespace launcher;
 
-namespace {
-
-bool endsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::vector<std::string_view> pieces = fuzzing::splitAt(fuzzing::asText(data, size), '\0');
+FUZZ_TARGET(input) {
+    const std::vector<std::string_view> pieces = fuzzing::splitAt(input, '\0');
     testing::MemoryPlatform platform = fuzzing::freshPlatform();
     const std::string name(pieces[0]);
     platform.currentDir = pieces.size() > 1 ? std::string(pieces[1]) : "C:\\work";
@@ -41,10 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string found = findProgram(platform, name);
     if (!found.empty()) {
         FUZZ_CHECK(platform.pathKind(found) == PathKind::File, name, found);
-        FUZZ_CHECK(endsWith(found, name), name, found);
+        FUZZ_CHECK(found.ends_with(name), name, found);
     }
     // An absolute name that is a file is found as it is.
     const bool absolute = (!name.empty() && name[0] == '\\') || (name.size() > 2 && name[1] == ':');
     if (absolute) FUZZ_CHECK(found == (platform.pathKind(name) == PathKind::File ? name : std::string()), name, found);
-    return 0;
 }

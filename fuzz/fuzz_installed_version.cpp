@@ -3,10 +3,6 @@
 // input is config.ini, a byte 0x1E, then installed.xml; installed.xml is
 // served wherever the launcher looks for it, so both hops are exercised
 // whatever data directory config.ini names.
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
-#include <string>
 
 #include "discovery/installed_version.h"
 #include "fuzz_support.h"
@@ -18,7 +14,6 @@ namespace {
 const char* const kLocation = "C:\\Program Files\\Agent\\";
 const char* const kConfigPath = "C:\\Program Files\\Agent\\eclipse\\configuration\\config.ini";
 const char* const kTracePath = "C:\\trace.txt";
-constexpr std::string_view kInstalledXml = "\\installed.xml";
 
 class AgentFilesPlatform : public testing::MemoryPlatform {
 public:
@@ -26,10 +21,7 @@ public:
         : testing::MemoryPlatform(std::move(base)), installedXml_(std::move(installedXml)) {}
 
     std::unique_ptr<InputFile> openForReading(const std::string& path) override {
-        if (path.size() >= kInstalledXml.size() &&
-            path.compare(path.size() - kInstalledXml.size(), kInstalledXml.size(), kInstalledXml) == 0) {
-            files[path] = installedXml_;
-        }
+        if (path.ends_with("\\installed.xml")) files[path] = installedXml_;
         return testing::MemoryPlatform::openForReading(path);
     }
 
@@ -37,18 +29,9 @@ private:
     std::string installedXml_;
 };
 
-// A value read from one piece of a line, after at least `before` other
-// characters of that piece.
-void checkReadValue(std::string_view value, std::size_t before, std::string_view input) {
-    FUZZ_CHECK(before + value.size() <= fuzzing::kPieceLength, input, value);
-    FUZZ_CHECK(value.find('\n') == std::string_view::npos, input, value);
-    FUZZ_CHECK(value.find('\0') == std::string_view::npos, input, value);
-}
-
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string_view input = fuzzing::asText(data, size);
+FUZZ_TARGET(input) {
     const std::vector<std::string_view> parts = fuzzing::splitAt(input, '\x1e', 2);
     const std::string configIni(parts[0]);
     const std::string installedXml(parts.size() > 1 ? parts[1] : std::string_view());
@@ -58,11 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     std::string dataLocation = "before";
     readConfigValue(platform, kConfigPath, dataLocation);
-    checkReadValue(dataLocation, std::strlen("tessa.appDataLocation="), input);
+    fuzzing::checkPieceValue(std::strlen("tessa.appDataLocation="), dataLocation, input);
 
     std::string version = "before";
     readPackageVersion(platform, "C:\\data\\installed.xml", version);
-    checkReadValue(version, std::strlen("version='") + 1, input);
+    fuzzing::checkPieceValue(std::strlen("version='") + 1, version, input);
     FUZZ_CHECK(version.find('\'') == std::string::npos, input, version);
 
     // The two hops give the version that installed.xml records, or nothing;
@@ -90,5 +73,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                dataLocation, unescaped);
     const std::string collapsed = collapseSeparators(unescaped);
     FUZZ_CHECK(collapsed.size() <= unescaped.size(), unescaped, collapsed);
-    return 0;
 }

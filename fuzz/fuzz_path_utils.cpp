@@ -1,10 +1,6 @@
 // Path arithmetic on paths from the command line, the INI file and the
 // agent's files: normalisation, splitting, extensions, and the two repairs
 // applied to the data directory that config.ini names.
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "discovery/installed_version.h"
 #include "fuzz_support.h"
@@ -16,12 +12,9 @@ namespace {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
-std::string withoutSeparators(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (!isSeparator(c)) out += c;
-    }
-    return out;
+std::string withoutSeparators(std::string text) {
+    std::erase_if(text, isSeparator);
+    return text;
 }
 
 void checkNormalize(const std::string& input) {
@@ -77,8 +70,8 @@ void checkRepairs(const std::string& value) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path(fuzzing::asText(data, size));
+FUZZ_TARGET(input) {
+    const std::string path(input);
     checkNormalize(path);
     checkSplit(path);
     checkRepairs(path);
@@ -89,5 +82,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         platform.addFile(path, "x");
         FUZZ_CHECK(!pathExists(platform, path), path);
     }
-    return 0;
 }

@@ -2,11 +2,6 @@
 // and the locale table. quoteArg and wrapIfBlank may only insert quotation
 // marks: removing every quotation mark from input and output gives the same
 // text, and the output holds exactly as many more as the rule inserts.
-#include <algorithm>
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
-#include <string>
 
 #include "commands/quoting.h"
 #include "fuzz_support.h"
@@ -15,12 +10,9 @@ using namespace launcher;
 
 namespace {
 
-std::string withoutQuotes(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c != '"') out += c;
-    }
-    return out;
+std::string withoutQuotes(std::string text) {
+    std::erase(text, '"');
+    return text;
 }
 
 std::size_t quotes(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '"')); }
@@ -35,8 +27,8 @@ void checkOnlyQuotesInserted(const std::string& input, const std::string& output
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string value(fuzzing::asText(data, size));
+FUZZ_TARGET(input) {
+    const std::string value(input);
     const bool blank = hasBlank(value);
     const std::size_t equalsSigns = static_cast<std::size_t>(std::count(value.begin(), value.end(), '='));
 
@@ -67,5 +59,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t length = std::strlen(lcid);
     FUZZ_CHECK(value.empty() ? length == 0 : length == 4, value, lcid);
     for (std::size_t i = 0; i < length; ++i) FUZZ_CHECK(lcid[i] >= '0' && lcid[i] <= '9', value, lcid);
-    return 0;
 }

@@ -44,6 +44,12 @@ std::string printable(std::string_view text) {
     return out;
 }
 
+void checkPieceValue(std::size_t before, std::string_view value, std::string_view input) {
+    FUZZ_CHECK(before + value.size() <= kPieceLength, input, value);
+    FUZZ_CHECK(value.find('\n') == std::string_view::npos, input, value);
+    FUZZ_CHECK(value.find('\0') == std::string_view::npos, input, value);
+}
+
 void propertyFailed(const char* property, const char* file, int line, std::initializer_list<std::string_view> values) {
     std::fprintf(stderr, "\n==== property failed: %s\n     at %s:%d\n", property, file, line);
     int index = 0;

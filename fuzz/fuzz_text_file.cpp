@@ -4,41 +4,12 @@
 // a line is its piece without the line feed, cut at a NUL. The file hands
 // out its bytes in reads of varying, often short, sizes (the first input
 // byte picks them): the pieces must not depend on how the bytes arrive.
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
-#include <string>
-#include <vector>
-
 #include "fuzz_support.h"
 #include "platform/text_file.h"
 
 using namespace launcher;
 
 namespace {
-
-// Bytes of content in reads whose sizes follow a small generator.
-class UnevenInputFile : public InputFile {
-public:
-    UnevenInputFile(std::string_view content, std::uint8_t pattern) : content_(content), state_(pattern) {}
-    std::size_t read(char* buffer, std::size_t size) override {
-        std::size_t count = content_.size() - offset_;
-        if (state_ != 0) {
-            state_ = static_cast<std::uint32_t>(state_ * 1103515245u + 12345u);
-            const std::size_t limits[] = {1, 2, 3, 7, 64, 253, 254, 255, 256, 4096, 70000};
-            count = std::min(count, limits[(state_ >> 16) % 11]);
-        }
-        count = std::min(count, size);
-        std::memcpy(buffer, content_.data() + offset_, count);
-        offset_ += count;
-        return count;
-    }
-
-private:
-    std::string_view content_;
-    std::size_t offset_ = 0;
-    std::uint32_t state_;
-};
 
 std::vector<std::string> modelLines(std::string_view bytes) {
     std::string text;
@@ -63,12 +34,19 @@ std::vector<std::string> modelLines(std::string_view bytes) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size == 0) return 0;
-    const std::string_view content = fuzzing::asText(data + 1, size - 1);
+FUZZ_TARGET(input) {
+    if (input.empty()) return;
+    const std::string_view content = input.substr(1);
     const std::vector<std::string> expected = modelLines(content);
 
-    TextLineReader reader(std::make_unique<UnevenInputFile>(content, data[0]));
+    // Whole reads for a first byte of 0; else read sizes from a small generator.
+    auto nextSize = [state = static_cast<std::uint32_t>(static_cast<unsigned char>(input[0]))]() mutable {
+        const std::size_t limits[] = {1, 2, 3, 7, 64, 253, 254, 255, 256, 4096, 70000};
+        if (state == 0) return SIZE_MAX;
+        state = state * 1103515245u + 12345u;
+        return limits[(state >> 16) % 11];
+    };
+    TextLineReader reader(std::make_unique<testing::MemoryInputFile>(std::string(content), nextSize));
     std::string_view line;
     std::size_t index = 0;
     while (reader.nextLine(line)) {
@@ -78,5 +56,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     FUZZ_CHECK(index == expected.size(), content);
     FUZZ_CHECK(!reader.nextLine(line), content);
-    return 0;
 }

@@ -1,9 +1,6 @@
 // Version strings as an INI file or installed.xml may hold them. The input
 // is three versions separated by NUL bytes; the comparison must be a total
 // order over them: reflexive, antisymmetric and transitive.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "fuzz_support.h"
 #include "version/version_compare.h"
@@ -27,8 +24,8 @@ const char* orderName(int result) { return result < 0 ? "<" : (result > 0 ? ">" 
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::vector<std::string_view> pieces = fuzzing::splitAt(fuzzing::asText(data, size), '\0');
+FUZZ_TARGET(input) {
+    const std::vector<std::string_view> pieces = fuzzing::splitAt(input, '\0');
     std::string_view v[3];
     for (std::size_t i = 0; i < 3 && i < pieces.size(); ++i) v[i] = pieces[i];
 
@@ -56,5 +53,4 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // clamped to 32 bits.
     const std::int32_t number = parseVersionNumber(v[0]);
     if (number != 0) FUZZ_CHECK(v[0].find_first_of("0123456789") != std::string_view::npos, v[0]);
-    return 0;
 }

@@ -3,18 +3,12 @@
 // for an agent program named without an extension.
 #include <windows.h>
 
-#include "expected_texts.h"
-#include "expected_traces.h"
-#include "gtest/gtest.h"
-#include "harness/install_image.h"
-#include "harness/registry.h"
-#include "harness/text.h"
+#include "e2e.h"
 
 namespace e2e {
 namespace {
 
-struct HandOverCase {
-    const char* name;
+struct HandOverCase : Case {
     const char* launcher;                 ///< LAUNCHER of [MANAGER]
     std::vector<const char*> stubs;       ///< stub copies under eclipse\ of the agent
     std::vector<const char*> otherFiles;  ///< text files under eclipse\ of the agent
@@ -22,29 +16,18 @@ struct HandOverCase {
     const char* runningProgram;  ///< the launcher's child still running; nullptr: none
 };
 
-void PrintTo(const HandOverCase& row, std::ostream* out) { *out << row.name; }
-
 class HandOver : public ::testing::TestWithParam<HandOverCase> {};
 
 TEST_P(HandOver, LauncherEndsWhileTheAgentRunsOn) {
     const HandOverCase& row = GetParam();
-    const ScratchRegistryKey machineKey(Hive::LocalMachine, kTestsKey);
-    InstallImage image;
-    image.addLauncher("qmlaunch.exe");
-    image.writeFile("qmlaunch.ini", std::string("[MANAGER]\r\nLOCATION_KEY=") + kAgentKey +
-                                        "\r\nVERSION=2.0\r\nLAUNCHER=" + row.launcher + "\r\n");
+    LauncherImage image(agentIni("2.0", row.launcher));
     const std::string agentDir = image.path("agent");
     for (const PlannedFile& file : agentFiles(agentDir, "2.0.1")) writeFileBytes(file.path, file.content);
-    setRegistryString(Hive::LocalMachine, kAgentKey, "location", agentDir);
-    StubPlan longRun;
-    longRun.sleepMilliseconds = 60000;
-    for (const char* stub : row.stubs) {
-        image.addStub(std::string("agent\\eclipse\\") + stub);
-        image.writePlan(std::string("agent\\eclipse\\") + stub, longRun);
-    }
+    image.registerAgent(agentDir);
+    for (const char* stub : row.stubs) image.addStub(std::string("agent\\eclipse\\") + stub, "sleep 60000\n");
     for (const char* file : row.otherFiles) image.writeFile(std::string("agent\\eclipse\\") + file, "@echo off\r\n");
 
-    const RunResult result = image.run("qmlaunch.exe", "-log trace.log");
+    const RunResult result = image.launch("-log trace.log");
     // Every copy records under the same name, first thing when it starts.
     const std::string record = std::string("agent\\eclipse\\") + (row.stubs.empty() ? "agent" : row.stubs[0]);
     for (int wait = 0; row.runningProgram != nullptr && image.stubCalls(record).empty() && wait < 500; ++wait) {
@@ -52,20 +35,19 @@ TEST_P(HandOver, LauncherEndsWhileTheAgentRunsOn) {
     }
 
     const std::vector<ChildProcess> children = runningChildren(result.processId);
-    for (const ChildProcess& child : children) endProcess(child.id);
     std::vector<std::string> running;
-    for (const ChildProcess& child : children) running.push_back(child.fileName);
-    EXPECT_EQ(running, row.runningProgram == nullptr ? std::vector<std::string>{}
-                                                     : std::vector<std::string>{row.runningProgram});
-    EXPECT_EQ(result.exitCode, row.exitCode);
-    EXPECT_EQ(result.boxes, std::vector<SeenBox>{});
+    for (const ChildProcess& child : children) {
+        endProcess(child.id);
+        running.push_back(child.fileName);
+    }
     const std::string program = agentDir + "\\" + row.launcher;
+    EXPECT_EQ(running, row.runningProgram == nullptr ? Strings{} : Strings{row.runningProgram});
+    EXPECT_EQ(result.exitCode, row.exitCode);
+    EXPECT_EQ(result.boxes, Boxes{});
     EXPECT_TRUE(traceEndsWith(image.readFile("trace.log"),
-                              "AgentProgram: (" + program + ")\nagentArglist[0]: (\"" + program + "\")\nisWait: (0)\n",
-                              {}));
+                              "AgentProgram: (" + program + ")\nagentArglist[0]: (\"" + program + "\")\nisWait: (0)\n"));
     // The one that ran recorded the program as LAUNCHER names it.
-    EXPECT_EQ(image.stubCalls(record), row.runningProgram == nullptr ? std::vector<std::string>{}
-                                                                     : std::vector<std::string>{"\"" + program + "\""});
+    EXPECT_EQ(image.stubCalls(record), row.runningProgram == nullptr ? Strings{} : Strings{"\"" + program + "\""});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -77,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HandOverCase{"ExeWithoutCom", "eclipse\\agent", {"agent.exe"}, {}, 0, "agent.exe"},
                       // The file named exactly so is never started; nothing else is there.
                       HandOverCase{"NameWithoutExtensionNeverStarts", "eclipse\\agent", {}, {"agent"}, -1, nullptr}),
-    [](const ::testing::TestParamInfo<HandOverCase>& row) { return std::string(row.param.name); });
+    byName);
 
 }  // namespace
 }  // namespace e2e

@@ -5,13 +5,7 @@
 // exactly the one the launcher builds.
 #include <optional>
 
-#include "expected_texts.h"
-#include "expected_traces.h"
-#include "gtest/gtest.h"
-#include "harness/install_image.h"
-#include "harness/registry.h"
-#include "harness/system_msiexec.h"
-#include "harness/text.h"
+#include "e2e.h"
 
 namespace e2e {
 namespace {
@@ -21,50 +15,39 @@ enum class Child { Agent, Setup, Msiexec };
 // An image whose child of that kind runs and records its command line: an
 // installed agent (the launcher exits with its code 0), or a missing agent
 // and an installer that exits with 1602.
-class ChildImage {
+class ChildImage : public LauncherImage {
 public:
-    explicit ChildImage(Child child) : child_(child) {
-        image_.addLauncher("qmlaunch.exe");
-        StubPlan cancel;
-        cancel.exitCodes = {1602};
-        const char* location = child == Child::Msiexec ? "agent.msi" : "setup.exe";
-        image_.writeFile("qmlaunch.ini", std::string("[INSTALLER]\r\nLOCATION=") + location +
-                                             "\r\n[MANAGER]\r\nLOCATION_KEY=" + kAgentKey +
-                                             "\r\nVERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\n");
-        if (child == Child::Agent) {
-            setRegistryString(Hive::LocalMachine, kAgentKey, "location", image_.addAgent("agent", "2.0.1"));
-        } else if (child == Child::Setup) {
-            image_.addStub("setup.exe");
-            image_.writePlan("setup.exe", cancel);
-        } else {
-            image_.writeFile("agent.msi", "not opened by the stub\r\n");
-            msiexec_.emplace(cancel);
+    explicit ChildImage(Child child)
+        : LauncherImage(std::string("[INSTALLER]\r\nLOCATION=") + (child == Child::Msiexec ? "agent.msi" : "setup.exe") +
+                        "\r\n" + agentIni()),
+          child_(child) {
+        if (child == Child::Agent) registerAgent(addAgent("agent", "2.0.1"));
+        if (child == Child::Setup) addStub("setup.exe", "exit 1602\n");
+        if (child == Child::Msiexec) {
+            writeFile("agent.msi", "not opened by the stub\r\n");
+            msiexec_.emplace("exit 1602\n");
         }
     }
 
-    InstallImage& image() { return image_; }
-
     /// Returns what the child recorded.
-    std::vector<std::string> calls() const {
-        if (child_ == Child::Agent) return image_.stubCalls("agent\\eclipse\\agent.exe");
-        if (child_ == Child::Setup) return image_.stubCalls("setup.exe");
-        return msiexec_->calls();
+    Strings calls() const {
+        return child_ == Child::Agent ? stubCalls("agent\\eclipse\\agent.exe")
+               : child_ == Child::Setup ? stubCalls("setup.exe")
+                                        : msiexec_->calls();
     }
 
     /// Returns the head of the child's command line, before its arguments.
     std::string head() const {
-        if (child_ == Child::Agent) return "\"" + image_.path("agent\\eclipse\\agent.exe") + "\"";
-        if (child_ == Child::Setup) return "\"" + image_.path("setup.exe") + "\" /v\"";
-        return systemMsiexec() + " /i \"" + image_.path("agent.msi") + "\"";
+        return child_ == Child::Agent ? "\"" + path("agent\\eclipse\\agent.exe") + "\""
+               : child_ == Child::Setup ? "\"" + path("setup.exe") + "\" /v\""
+                                        : systemMsiexec() + " /i \"" + path("agent.msi") + "\"";
     }
 
     /// Returns the exit code of a run in which the child ran.
     std::int32_t exitCode() const { return child_ == Child::Agent ? 0 : 1602; }
 
 private:
-    const ScratchRegistryKey machineKey_{Hive::LocalMachine, kTestsKey};
     Child child_;
-    InstallImage image_;
     std::optional<StubbedSystemMsiexec> msiexec_;
 };
 
@@ -75,14 +58,11 @@ std::string numbered(int count, const std::string& before, const std::string& af
     return text;
 }
 
-struct PassedCase {
-    const char* name;
+struct PassedCase : Case {
     Child child;
     std::string arguments;  ///< the launcher's, after -wait; "<TAB>" stands for a tab
     std::string tail;       ///< the child's command line after head(), with "${IMAGE}" and "<TAB>"
 };
-
-void PrintTo(const PassedCase& row, std::ostream* out) { *out << row.name; }
 
 class PassedOn : public ::testing::TestWithParam<PassedCase> {};
 
@@ -90,12 +70,11 @@ TEST_P(PassedOn, ChildReceivesTheBuiltCommandLine) {
     const PassedCase& row = GetParam();
     ChildImage child(row.child);
 
-    const RunResult result = child.image().run("qmlaunch.exe", "-wait " + replaceAll(row.arguments, "<TAB>", "\t"));
+    const RunResult result = child.launch("-wait " + replaceAll(row.arguments, "<TAB>", "\t"));
 
-    const std::string tail = withTokens(row.tail, {{"<TAB>", "\t"}, {"${IMAGE}", child.image().dir()}});
-    EXPECT_EQ(child.calls(), std::vector<std::string>{child.head() + tail});
-    EXPECT_EQ(result.boxes, std::vector<SeenBox>{});
+    EXPECT_EQ(child.calls(), Strings{child.head() + withTokens(row.tail, {{"<TAB>", "\t"}, {"${IMAGE}", child.dir()}})});
     EXPECT_EQ(result.exitCode, child.exitCode());
+    EXPECT_EQ(result.boxes, Boxes{});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -123,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(
                    numbered(300, "", " ") + "STANDALONE=false\""},
         PassedCase{"ThreeHundredMsiexecArguments", Child::Msiexec, "-installerArgs" + numbered(300, " ", ""),
                    numbered(300, " ", "") + " STANDALONE=false"}),
-    [](const ::testing::TestParamInfo<PassedCase>& row) { return std::string(row.param.name); });
+    byName);
 
 // Blank-separated words of "x" that are exactly length characters long.
 std::string wordsOfLength(std::size_t length) {
@@ -135,14 +114,11 @@ std::string wordsOfLength(std::size_t length) {
     return words + std::string(length, 'x');
 }
 
-struct LimitCase {
-    const char* name;
+struct LimitCase : Case {
     Child child;
     std::size_t childLength;  ///< of the child's command line
     bool starts;
 };
-
-void PrintTo(const LimitCase& row, std::ostream* out) { *out << row.name; }
 
 class CommandLineLimit : public ::testing::TestWithParam<LimitCase> {};
 
@@ -158,28 +134,24 @@ TEST_P(CommandLineLimit, LongerThanThePlatformTakesFailsToStart) {
     const std::string expected = child.head() + separator + words + closing;
     ASSERT_EQ(expected.size(), row.childLength);
 
-    RunSpec spec;
-    spec.application = child.image().path("qmlaunch.exe");
-    spec.commandLine = "qmlaunch -wait -log trace.log " + list + " " + words;
-    spec.currentDirectory = child.image().dir();
+    const RunSpec spec{.application = child.path("qmlaunch.exe"),
+                       .commandLine = "qmlaunch -wait -log trace.log " + list + " " + words,
+                       .currentDirectory = child.dir()};
     ASSERT_LT(spec.commandLine.size(), 32767u);
     const RunResult result = runProgram(spec);
 
-    EXPECT_EQ(child.calls(), row.starts ? std::vector<std::string>{expected} : std::vector<std::string>{});
-    const std::string trace = child.image().readFile("trace.log");
+    EXPECT_EQ(child.calls(), row.starts ? Strings{expected} : Strings{});
+    const std::string trace = child.readFile("trace.log");
     if (row.child == Child::Agent) {
         EXPECT_EQ(result.exitCode, row.starts ? 0 : -1);
-        EXPECT_EQ(result.boxes, std::vector<SeenBox>{});
-        EXPECT_TRUE(traceEndsWith(trace, "isWait: (1)\n", {}));
+        EXPECT_EQ(result.boxes, Boxes{});
+        EXPECT_TRUE(traceEndsWith(trace, "isWait: (1)\n"));
     } else {
-        const SeenBox failed{englishTexts().errorTitle, fill(kEnglishInstallerFailed, "-1"), BoxIcon::Error};
         EXPECT_EQ(result.exitCode, row.starts ? 1602 : -1);
-        EXPECT_EQ(result.boxes, row.starts ? std::vector<SeenBox>{} : std::vector<SeenBox>{failed});
-        EXPECT_TRUE(traceEndsWith(trace,
-                                  std::string("rc: (") + (row.starts ? "1602" : "-1") + ")\nInstallerProgram: (" +
-                                      child.image().path("setup.exe") + ")\n" +
-                                      (row.starts ? "Install Cancelled by user \n" : "Error installing agent\n"),
-                                  {}));
+        EXPECT_EQ(result.boxes, row.starts ? Boxes{} : Boxes{errorBox("installerFailed", "-1", 1033)});
+        EXPECT_TRUE(traceEndsWith(trace, std::string("rc: (") + (row.starts ? "1602" : "-1") + ")\nInstallerProgram: (" +
+                                             child.path("setup.exe") + ")\n" +
+                                             (row.starts ? "Install Cancelled by user \n" : "Error installing agent\n")));
     }
 }
 
@@ -188,7 +160,7 @@ INSTANTIATE_TEST_SUITE_P(, CommandLineLimit,
                                            LimitCase{"AgentOverTheLimit", Child::Agent, 32767, false},
                                            LimitCase{"SetupAtTheLimit", Child::Setup, 32766, true},
                                            LimitCase{"SetupOverTheLimit", Child::Setup, 32767, false}),
-                         [](const ::testing::TestParamInfo<LimitCase>& row) { return std::string(row.param.name); });
+                         byName);
 
 }  // namespace
 }  // namespace e2e

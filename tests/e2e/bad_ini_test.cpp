@@ -1,9 +1,6 @@
 // INI files that are not text, or not the text one expects: the launcher
 // reads each to its end without harm and goes on with what it found.
-#include "expected_texts.h"
-#include "gtest/gtest.h"
-#include "harness/install_image.h"
-#include "harness/text.h"
+#include "e2e.h"
 
 namespace e2e {
 namespace {
@@ -14,33 +11,21 @@ std::string literalBytes(const char (&text)[N]) {
     return std::string(text, N - 1);
 }
 
-// A line of more than 1 MB: 4128 pieces of 254 "a" and then VERSION=4.2.
-// Read in pieces of 254 characters, the last piece is a key line of its own.
-std::string megabyteLine() {
-    return "[MANAGER]\r\n" + std::string(254 * 4128, 'a') + "VERSION=4.2\r\n";
-}
-
-struct BadIniCase {
-    const char* name;
+struct BadIniCase : Case {
     std::string bytes;
     const char* version;  ///< the version that the box names
 };
-
-void PrintTo(const BadIniCase& row, std::ostream* out) { *out << row.name; }
 
 class BadIniFile : public ::testing::TestWithParam<BadIniCase> {};
 
 TEST_P(BadIniFile, RunGoesOnToNoInstallerConfigured) {
     InstallImage image;
-    image.addLauncher("qmlaunch.exe");
-    image.writeFile("qmlaunch.ini", GetParam().bytes);
+    image.addLauncher("qmlaunch.exe", GetParam().bytes);
 
     const RunResult result = image.run("qmlaunch.exe");
 
-    const LanguageTexts& texts = textsFor(userLanguage());
-    EXPECT_EQ(result.boxes, (std::vector<SeenBox>{{texts.errorTitle, fill(texts.agentNotFound, GetParam().version),
-                                                   BoxIcon::Error}}));
     EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.boxes, Boxes{errorBox("agentNotFound", GetParam().version)});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -50,7 +35,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadIniCase{"NulBytes",
                                  literalBytes("\0\0\0\r\n[MANAGER]\r\nVERSION=3.1\0.7\r\n\0VERSION=9\r\n[COMMON]\0\r\n"),
                                  "3.1"},
-                      BadIniCase{"MegabyteLine", megabyteLine(), "4.2"},
+                      // More than 1 MB: 4128 pieces of 254 "a", then a key line of its own.
+                      BadIniCase{"MegabyteLine", "[MANAGER]\r\n" + std::string(254 * 4128, 'a') + "VERSION=4.2\r\n", "4.2"},
                       // Text mode ends the file at a Ctrl-Z: the last VERSION is
                       // never read.
                       BadIniCase{"CtrlZ", "[MANAGER]\r\nVERSION=5.0\r\n\x1a\r\nVERSION=6.0\r\n", "5.0"},
@@ -58,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  literalBytes("\xFF\xFE[\0M\0A\0N\0A\0G\0E\0R\0]\0\r\0\n\0V\0E\0R\0S\0I\0O\0N\0=\0"
                                               "7\0\r\0\n\0"),
                                  ""}),
-    [](const ::testing::TestParamInfo<BadIniCase>& row) { return std::string(row.param.name); });
+    byName);
 
 }  // namespace
 }  // namespace e2e

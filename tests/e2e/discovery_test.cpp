@@ -6,17 +6,10 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "expected_texts.h"
-#include "expected_traces.h"
-#include "gtest/gtest.h"
-#include "harness/install_image.h"
-#include "harness/registry.h"
-#include "harness/text.h"
+#include "e2e.h"
 
 namespace e2e {
 namespace {
-
-const char* const kAgentCall = "\"${IMAGE}\\agent\\eclipse\\agent.exe\"";
 
 std::string specialFolder(int csidl) {
     char path[MAX_PATH] = {};
@@ -49,8 +42,7 @@ std::string lookupBlocks(const std::string& trace) {
 // (2.1.0), all others image\decoy (2.2.0), so a wrong choice shows.
 enum class Source { UserHive, MachineHive, UserAppData, CommonAppData, LauncherDir };
 
-struct DiscoveryCase {
-    const char* name;
+struct DiscoveryCase : Case {
     bool keyNamed;             ///< LOCATION_KEY names the agent's key
     const char* locationFile;  ///< LOCATION_FILE, when not empty
     const char* common;        ///< the [COMMON] section's lines
@@ -61,34 +53,29 @@ struct DiscoveryCase {
     const char* agentTail;    ///< what the agent gets after its program
 };
 
-void PrintTo(const DiscoveryCase& row, std::ostream* out) { *out << row.name; }
-
 class Discovery : public ::testing::TestWithParam<DiscoveryCase> {};
 
 TEST_P(Discovery, FindsTheAgentWhereTheModeSays) {
     const DiscoveryCase& row = GetParam();
-    const ScratchRegistryKey userKey(Hive::CurrentUser, kTestsKey);
-    const ScratchRegistryKey machineKey(Hive::LocalMachine, kTestsKey);
     const AppDataFolders appData;
-    InstallImage image;
-    image.addLauncher("bin\\qmlaunch.exe");
     const std::string locationFile = row.locationFile;
-    image.writeFile("bin\\qmlaunch.ini", std::string("[MANAGER]\r\n") +
-                                             (row.keyNamed ? "LOCATION_KEY=" + std::string(kAgentKey) + "\r\n" : "") +
-                                             (locationFile.empty() ? "" : "LOCATION_FILE=" + locationFile + "\r\n") +
-                                             "VERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\n[COMMON]\r\n" + row.common);
+    LauncherImage image(std::string("[MANAGER]\r\n") +
+                            (row.keyNamed ? "LOCATION_KEY=" + std::string(kAgentKey) + "\r\n" : "") +
+                            (locationFile.empty() ? "" : "LOCATION_FILE=" + locationFile + "\r\n") +
+                            "VERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\n[COMMON]\r\n" + row.common,
+                        "bin\\qmlaunch.exe");
     const std::string agent = image.addAgent("agent", "2.1.0");
     const std::string decoy = image.addAgent("decoy", "2.2.0");
     const auto target = [&](Source source) { return source == row.agentAt ? agent : decoy; };
-    setRegistryString(Hive::CurrentUser, kAgentKey, "location", target(Source::UserHive));
-    setRegistryString(Hive::LocalMachine, kAgentKey, "location", target(Source::MachineHive));
+    image.registerAgent(target(Source::UserHive), Hive::CurrentUser);
+    image.registerAgent(target(Source::MachineHive));
     writeFileBytes(appData.user + "\\agent.properties", "location=" + target(Source::UserAppData) + "\r\n");
     writeFileBytes(appData.common + "\\agent.properties", "location=" + target(Source::CommonAppData) + "\r\n");
     image.writeFile("bin\\agent.properties", "location=" + target(Source::LauncherDir) + "\r\n");
     // The working directory is not the launcher's.
     image.writeFile("agent.properties", "location=" + decoy + "\r\n");
 
-    const RunResult result = image.run("bin\\qmlaunch.exe", std::string("-wait -log trace.log ") + row.arguments);
+    const RunResult result = image.launch(std::string("-wait -log trace.log ") + row.arguments);
 
     // In this order: the row's reference file holds tokens of its own.
     const TraceTokens tokens{{"${REF_FILE}", row.refFile},          {"${LOCATION_FILE}", locationFile},
@@ -96,12 +83,13 @@ TEST_P(Discovery, FindsTheAgentWhereTheModeSays) {
                              {"${USER_APPDATA}", appData.user},     {"${COMMON_APPDATA}", appData.common}};
     const char* golden = row.keyNamed ? "discovery_registry.txt" : "discovery_reference_file.txt";
     EXPECT_EQ(lookupBlocks(image.readFile("trace.log")), goldenTrace(golden, tokens));
-    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"),
-              std::vector<std::string>{withTokens(kAgentCall, tokens) + row.agentTail});
-    EXPECT_EQ(image.stubCalls("decoy\\eclipse\\agent.exe"), std::vector<std::string>{});
-    EXPECT_EQ(result.boxes, std::vector<SeenBox>{});
+    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"), Strings{"\"" + agent + "\\eclipse\\agent.exe\"" + row.agentTail});
+    EXPECT_EQ(image.stubCalls("decoy\\eclipse\\agent.exe"), Strings{});
     EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.boxes, Boxes{});
 }
+
+const char* const kAppDataFile = "<APPDATA>\\QuillmarkE2E\\agent.properties";
 
 INSTANTIATE_TEST_SUITE_P(
     , Discovery,
@@ -115,55 +103,41 @@ INSTANTIATE_TEST_SUITE_P(
         // A named key hides the reference file.
         DiscoveryCase{"KeyHidesTheReferenceFile", true, "<CURRDIR>\\agent.properties", "ISADMIN=no\r\n", "",
                       Source::UserHive, "0", "", ""},
-        DiscoveryCase{"UserAppDataWhenNotAdministrator", false, "<APPDATA>\\QuillmarkE2E\\agent.properties",
-                      "ISADMIN=no\r\n", "", Source::UserAppData, "0", "${USER_APPDATA}\\agent.properties", ""},
-        DiscoveryCase{"CommonAppDataForAnAdministrator", false, "<APPDATA>\\QuillmarkE2E\\agent.properties", "", "",
-                      Source::CommonAppData, "1", "${COMMON_APPDATA}\\agent.properties", ""},
-        DiscoveryCase{"CommonAppDataByOption", false, "<APPDATA>\\QuillmarkE2E\\agent.properties", "ISADMIN=no\r\n",
-                      "-isAdmin", Source::CommonAppData, "1", "${COMMON_APPDATA}\\agent.properties", " -isAdmin"},
+        DiscoveryCase{"UserAppDataWhenNotAdministrator", false, kAppDataFile, "ISADMIN=no\r\n", "", Source::UserAppData,
+                      "0", "${USER_APPDATA}\\agent.properties", ""},
+        DiscoveryCase{"CommonAppDataForAnAdministrator", false, kAppDataFile, "", "", Source::CommonAppData, "1",
+                      "${COMMON_APPDATA}\\agent.properties", ""},
+        DiscoveryCase{"CommonAppDataByOption", false, kAppDataFile, "ISADMIN=no\r\n", "-isAdmin",
+                      Source::CommonAppData, "1", "${COMMON_APPDATA}\\agent.properties", " -isAdmin"},
         // <CURRDIR> is the launcher's folder with its backslash: two in a row.
         DiscoveryCase{"LauncherDirWithDoubleBackslash", false, "<CURRDIR>\\agent.properties", "ISADMIN=no\r\n", "",
                       Source::LauncherDir, "0", "${IMAGE}\\bin\\\\agent.properties", ""}),
-    [](const ::testing::TestParamInfo<DiscoveryCase>& row) { return std::string(row.param.name); });
+    byName);
 
 // The installed version against the required one: recent enough starts
 // the agent, too old ends at "no installer configured".
-struct VersionCase {
-    const char* name;
+struct VersionCase : Case {
     const char* installed;
     const char* required;
     bool started;
 };
 
-void PrintTo(const VersionCase& row, std::ostream* out) { *out << row.name; }
-
 class InstalledVersion : public ::testing::TestWithParam<VersionCase> {};
 
 TEST_P(InstalledVersion, DecidesWhetherTheAgentStarts) {
     const VersionCase& row = GetParam();
-    const ScratchRegistryKey machineKey(Hive::LocalMachine, kTestsKey);
-    InstallImage image;
-    image.addLauncher("qmlaunch.exe");
-    image.writeFile("qmlaunch.ini", std::string("[MANAGER]\r\nLOCATION_KEY=") + kAgentKey +
-                                        "\r\nVERSION=" + row.required + "\r\nLAUNCHER=eclipse\\agent.exe\r\n");
-    setRegistryString(Hive::LocalMachine, kAgentKey, "location", image.addAgent("agent", row.installed));
+    LauncherImage image(agentIni(row.required));
+    image.registerAgent(image.addAgent("agent", row.installed));
 
-    const RunResult result = image.run("qmlaunch.exe", "-wait -log trace.log");
+    const RunResult result = image.launch("-wait -log trace.log");
 
-    const std::string expected = std::string("\r\nExpected Agent Info\r\n") + std::string(54, '=') +
-                                 "\r\nrefVersion: (" + row.installed + ")\r\niniManagerVersion: (" + row.required +
-                                 ")\r\n";
-    EXPECT_NE(image.readFile("trace.log").find(expected), std::string::npos);
-    const std::vector<std::string> agentCalls =
-        row.started ? std::vector<std::string>{withTokens(kAgentCall, {{"${IMAGE}", image.dir()}})}
-                    : std::vector<std::string>{};
-    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"), agentCalls);
-    const LanguageTexts& texts = textsFor(userLanguage());
-    const std::vector<SeenBox> boxes =
-        row.started ? std::vector<SeenBox>{}
-                    : std::vector<SeenBox>{{texts.errorTitle, fill(texts.agentNotFound, row.required), BoxIcon::Error}};
-    EXPECT_EQ(result.boxes, boxes);
+    EXPECT_NE(image.readFile("trace.log").find(withCrLf("\nExpected Agent Info\n" + std::string(54, '=') + "\nrefVersion: (" +
+                                                        row.installed + ")\niniManagerVersion: (" + row.required + ")\n")),
+              std::string::npos);
+    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"),
+              row.started ? Strings{"\"" + image.path("agent\\eclipse\\agent.exe") + "\""} : Strings{});
     EXPECT_EQ(result.exitCode, row.started ? 0 : 1);
+    EXPECT_EQ(result.boxes, row.started ? Boxes{} : Boxes{errorBox("agentNotFound", row.required)});
 }
 
 INSTANTIATE_TEST_SUITE_P(, InstalledVersion,
@@ -175,47 +149,33 @@ INSTANTIATE_TEST_SUITE_P(, InstalledVersion,
                                            VersionCase{"OlderThanRequired", "1.9.9", "2.0", false},
                                            VersionCase{"QualifierComparedAsText", "2.0.0.10", "2.0.0.9", false},
                                            VersionCase{"OnlyLowerCaseBetaIsSpecial", "2.0.0.Beta", "2.0.0", true}),
-                         [](const ::testing::TestParamInfo<VersionCase>& row) { return std::string(row.param.name); });
+                         byName);
 
 // An agent too old, no installer: each mode's trace lines and box, or no
 // box when silent; exit code 1 and no agent start either way.
-struct NoInstallerCase {
-    const char* name;
+struct NoInstallerCase : Case {
     const char* mode;
     const char* arguments;
-    const char* LanguageTexts::*message;  ///< nullptr: no box
+    const char* message;  ///< nullptr: no box
     const char* statusLines;
 };
-
-void PrintTo(const NoInstallerCase& row, std::ostream* out) { *out << row.name; }
 
 class NoInstaller : public ::testing::TestWithParam<NoInstallerCase> {};
 
 TEST_P(NoInstaller, EndsWithTheModesLinesAndBox) {
     const NoInstallerCase& row = GetParam();
-    const ScratchRegistryKey machineKey(Hive::LocalMachine, kTestsKey);
-    InstallImage image;
-    image.addLauncher("qmlaunch.exe");
-    image.writeFile("qmlaunch.ini", std::string("[MANAGER]\r\nLOCATION_KEY=") + kAgentKey +
-                                        "\r\nVERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\nMODE=" + row.mode + "\r\n");
-    setRegistryString(Hive::LocalMachine, kAgentKey, "location", image.addAgent("agent", "1.9.9"));
+    LauncherImage image(agentIni() + "MODE=" + row.mode + "\r\n");
+    image.registerAgent(image.addAgent("agent", "1.9.9"));
 
-    const RunResult result = image.run("qmlaunch.exe", std::string("-log trace.log ") + row.arguments);
+    const RunResult result = image.launch(std::string("-log trace.log ") + row.arguments);
 
-    EXPECT_TRUE(traceEndsWith(image.readFile("trace.log"),
-                              "\nExpected Agent Info\n" + std::string(54, '=') +
-                                  "\nrefVersion: (1.9.9)\niniManagerVersion: (2.0)\n"
-                                  "Agent is not installed.  Prepare to install.\n" +
-                                  row.statusLines,
-                              {}));
-    const LanguageTexts& texts = textsFor(userLanguage());
-    const std::vector<SeenBox> boxes =
-        row.message == nullptr
-            ? std::vector<SeenBox>{}
-            : std::vector<SeenBox>{{texts.errorTitle, fill(texts.*row.message, "2.0"), BoxIcon::Error}};
-    EXPECT_EQ(result.boxes, boxes);
+    EXPECT_TRUE(traceEndsWith(image.readFile("trace.log"), "\nExpected Agent Info\n" + std::string(54, '=') +
+                                                               "\nrefVersion: (1.9.9)\niniManagerVersion: (2.0)\n"
+                                                               "Agent is not installed.  Prepare to install.\n" +
+                                                               row.statusLines));
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"), std::vector<std::string>{});
+    EXPECT_EQ(result.boxes, row.message == nullptr ? Boxes{} : Boxes{errorBox(row.message, "2.0")});
+    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"), Strings{});
 }
 
 const char* const kInstallLines =
@@ -227,14 +187,13 @@ const char* const kExtensionLines =
 
 INSTANTIATE_TEST_SUITE_P(
     , NoInstaller,
-    ::testing::Values(NoInstallerCase{"Install", "INSTALL", "", &LanguageTexts::agentNotFound, kInstallLines},
-                      NoInstallerCase{"Uninstall", "UNINSTALL", "", &LanguageTexts::agentNotFound, kUninstallLines},
-                      NoInstallerCase{"Extension", "EXTENSION", "", &LanguageTexts::agentNotFoundExtension,
-                                      kExtensionLines},
+    ::testing::Values(NoInstallerCase{"Install", "INSTALL", "", "agentNotFound", kInstallLines},
+                      NoInstallerCase{"Uninstall", "UNINSTALL", "", "agentNotFound", kUninstallLines},
+                      NoInstallerCase{"Extension", "EXTENSION", "", "agentNotFoundExtension", kExtensionLines},
                       NoInstallerCase{"SilentInstall", "INSTALL", "-silent", nullptr, kInstallLines},
                       NoInstallerCase{"SilentUninstall", "UNINSTALL", "-silent", nullptr, kUninstallLines},
                       NoInstallerCase{"SilentExtension", "EXTENSION", "-silent", nullptr, kExtensionLines}),
-    [](const ::testing::TestParamInfo<NoInstallerCase>& row) { return std::string(row.param.name); });
+    byName);
 
 }  // namespace
 }  // namespace e2e

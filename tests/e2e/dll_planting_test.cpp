@@ -7,17 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "gtest/gtest.h"
-#include "harness/install_image.h"
-#include "harness/test_programs.h"
-#include "harness/text.h"
+#include "e2e.h"
 
 namespace e2e {
 namespace {
-
-void plantDll(InstallImage& image) {
-    image.writeFile("uxtheme.dll", readFileBytes(plantedDll()));
-}
 
 class DllPlanting : public ::testing::Test {
 protected:
@@ -26,35 +19,35 @@ protected:
         ASSERT_TRUE(overrides != nullptr && std::strstr(overrides, "uxtheme=n") != nullptr)
             << "run with WINEDLLOVERRIDES=uxtheme=n,b, or Wine's builtin DLL hides a planted one";
     }
+    static void plantDll(InstallImage& image) {
+        image.writeFile("uxtheme.dll", readFileBytes(buildFile("planted\\uxtheme.dll")));
+    }
 };
 
 TEST_F(DllPlanting, LoadsIntoAProgramThatDoesNotPreventIt) {
     InstallImage image;
-    image.writeFile("plain_box.exe", readFileBytes(plainBoxProgram()));
+    image.writeFile("plain_box.exe", readFileBytes(buildFile("plain_box.exe")));
     plantDll(image);
 
     const RunResult result = image.run("plain_box.exe");
 
-    EXPECT_EQ(result.boxes, (std::vector<SeenBox>{{"plain box", "plain box", BoxIcon::Information}}));
-    EXPECT_TRUE(image.exists("planted.marker"));
+    EXPECT_EQ(result.boxes, (Boxes{{"plain box", "plain box", BoxIcon::Information}}));
+    EXPECT_TRUE(pathExists(image.path("planted.marker")));
 }
 
 TEST_F(DllPlanting, NeverLoadsIntoTheLauncher) {
     // A box comes up in both runs, so the box code asks for uxtheme.dll.
-    const char* const cases[] = {"", "-help"};
-    for (int i = 0; i < 2; ++i) {
-        const char* arguments = cases[i];
+    for (const std::string arguments : {"", "-help"}) {
         SCOPED_TRACE(arguments);
-        InstallImage image("." + std::to_string(i));
-        image.addLauncher("qmlaunch.exe");
-        if (arguments[0] != '\0') image.writeFile("qmlaunch.ini", "[MANAGER]\r\nVERSION=2.0\r\n");
+        InstallImage image("." + std::to_string(arguments.size()));
+        image.addLauncher("qmlaunch.exe", arguments.empty() ? "" : "[MANAGER]\r\nVERSION=2.0\r\n");
         plantDll(image);
 
         const RunResult result = image.run("qmlaunch.exe", arguments);
 
         EXPECT_EQ(result.boxes.size(), 1u);
-        EXPECT_EQ(result.exitCode, arguments[0] == '\0' ? 1 : 0);
-        EXPECT_FALSE(image.exists("planted.marker"));
+        EXPECT_EQ(result.exitCode, arguments.empty() ? 1 : 0);
+        EXPECT_FALSE(pathExists(image.path("planted.marker")));
     }
 }
 

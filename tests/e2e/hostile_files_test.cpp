@@ -6,11 +6,9 @@
 // agent its own record).
 #include <windows.h>
 
-#include "expected_texts.h"
-#include "gtest/gtest.h"
-#include "harness/install_image.h"
-#include "harness/registry.h"
-#include "harness/text.h"
+#include <fstream>
+
+#include "e2e.h"
 
 namespace e2e {
 namespace {
@@ -19,17 +17,10 @@ const char* const kConfigIni = "agent\\eclipse\\configuration\\config.ini";
 const char* const kInstalledXml = "agent\\data\\installed.xml";
 constexpr std::uint64_t k100MB = 100ull * 1024 * 1024;
 
-// A file of that many NUL bytes (a sparse file, quick to make), then tail.
+// A file of that many NUL bytes (written past the end, quick to make), then tail.
 void writeSparseFile(const std::string& path, std::uint64_t zeros, const std::string& tail) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE) << path;
-    LARGE_INTEGER at;
-    at.QuadPart = static_cast<LONGLONG>(zeros);
-    DWORD written = 0;
-    const bool ok = SetFilePointerEx(file, at, nullptr, FILE_BEGIN) &&
-                    WriteFile(file, tail.data(), static_cast<DWORD>(tail.size()), &written, nullptr);
-    CloseHandle(file);
-    EXPECT_TRUE(ok && written == tail.size()) << path;
+    std::ofstream file(path, std::ios::binary);
+    EXPECT_TRUE(file.seekp(static_cast<std::streamoff>(zeros)) << tail) << path;
 }
 
 // The agent's folder named with "\." segments up to exactly length
@@ -41,44 +32,37 @@ std::string paddedLocation(const InstallImage& image, std::size_t length) {
     return location;
 }
 
-void setLocation(const std::string& value) { setRegistryString(Hive::LocalMachine, kAgentKey, "location", value); }
-
 // What a run must show beyond its outcome.
 struct Expectation {
-    Expectation(std::string lines, std::string arguments = "")
-        : traceLines(std::move(lines)), agentArguments(std::move(arguments)) {}
-    std::string traceLines;      ///< lines the trace holds
-    std::string agentArguments;  ///< what a started agent gets after its program
+    std::string traceLines;           ///< lines the trace holds
+    std::string agentArguments = "";  ///< what a started agent gets after its program
 };
 
 // Each prepares the image beyond its INI file and an installed agent 2.0.1
-// in image\agent.
-Expectation hugeConfigIni(InstallImage& image) {
-    setLocation(image.path("agent"));
+// in image\agent, registered under kAgentKey.
+Expectation hugeConfigIni(LauncherImage& image) {
     // The zeros end in a line feed, so the key line arrives whole.
     writeSparseFile(image.path(kConfigIni), k100MB, "\n" + agentFiles(image.path("agent"), "2.0.1")[0].content);
     return {"appDataDir: (" + image.path("agent\\data") + ")\n"};
 }
 
-Expectation hugeInstalledXml(InstallImage& image) {
-    setLocation(image.path("agent"));
+Expectation hugeInstalledXml(LauncherImage& image) {
     writeSparseFile(image.path(kInstalledXml), k100MB, "\n" + agentFiles(image.path("agent"), "2.0.1")[1].content);
     return {"currVersion: (2.0.1)\n"};
 }
 
-Expectation binaryConfigIni(InstallImage& image) {
-    setLocation(image.path("agent"));
+Expectation binaryConfigIni(LauncherImage& image) {
     image.writeFile(kConfigIni, binaryBytes(256 * 1024));
     return {"configFile: (" + image.path(kConfigIni) + ")\n\nInstalled Agent Info\n"};
 }
 
-Expectation referenceFileIsAFolder(InstallImage& image) {
+Expectation referenceFileIsAFolder(LauncherImage& image) {
     image.writeFile("agent.properties\\location", "location=" + image.path("agent") + "\r\n");
     return {"refFile: (" + image.path("agent.properties") + ")\nGet Installed QM Version: \nqmLocatoin: ()\n"};
 }
 
 // Registry data are bytes: a DWORD 0x41424344 reads as "DCBA".
-Expectation dwordLocation(InstallImage&) {
+Expectation dwordLocation(LauncherImage&) {
     setRegistryValue(Hive::LocalMachine, kAgentKey, "location", REG_DWORD, "DCBA");
     return {"qmLocatoin: (DCBA)\nconfigFile: (DCBA\\eclipse\\configuration\\config.ini)\n\n"};
 }
@@ -86,25 +70,24 @@ Expectation dwordLocation(InstallImage&) {
 // 254 characters and the terminator fill the 255 bytes the launcher reads:
 // the value is taken whole (the agent's files under it are then beyond the
 // platform's path length, so the agent counts as missing).
-Expectation location254(InstallImage& image) {
-    setLocation(paddedLocation(image, 254));
+Expectation location254(LauncherImage& image) {
+    image.registerAgent(paddedLocation(image, 254));
     return {"qmLocatoin: (" + paddedLocation(image, 254) + ")\n"};
 }
 
-Expectation location255(InstallImage& image) {
-    setLocation(paddedLocation(image, 255));
+Expectation location255(LauncherImage& image) {
+    image.registerAgent(paddedLocation(image, 255));
     return {"qmLocatoin: ()\n"};
 }
 
-Expectation location300(InstallImage& image) {
-    setLocation(paddedLocation(image, 300));
+Expectation location300(LauncherImage& image) {
+    image.registerAgent(paddedLocation(image, 300));
     return {"qmLocatoin: ()\n"};
 }
 
 // More "ARG" lines than an argument vector of 254 elements holds: the agent
 // gets all of them.
-Expectation threeHundredArgLines(InstallImage& image) {
-    setLocation(image.path("agent"));
+Expectation threeHundredArgLines(LauncherImage& image) {
     std::string lines;
     std::string arguments;
     for (int i = 1; i <= 300; ++i) {
@@ -115,48 +98,38 @@ Expectation threeHundredArgLines(InstallImage& image) {
     return {"iniManagerArgs[299]: (a300)\n", arguments};
 }
 
-struct HostileCase {
-    const char* name;
+struct HostileCase : Case {
     const char* source;  ///< the [MANAGER] line that names where the agent is
-    Expectation (*prepare)(InstallImage& image);
+    Expectation (*prepare)(LauncherImage& image);
     bool started;  ///< the agent starts; else the box 2011 and exit code 1
 };
-
-void PrintTo(const HostileCase& row, std::ostream* out) { *out << row.name; }
 
 class HostileFiles : public ::testing::TestWithParam<HostileCase> {};
 
 TEST_P(HostileFiles, DocumentedOutcomeAndNoOtherWrites) {
     const HostileCase& row = GetParam();
-    const ScratchRegistryKey machineKey(Hive::LocalMachine, kTestsKey);
-    InstallImage image;
-    image.addLauncher("qmlaunch.exe");
-    image.writeFile("qmlaunch.ini",
-                    std::string("[MANAGER]\r\n") + row.source + "\r\nVERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\n");
-    image.addAgent("agent", "2.0.1");
+    LauncherImage image(std::string("[MANAGER]\r\n") + row.source + "\r\nVERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\n");
+    image.registerAgent(image.addAgent("agent", "2.0.1"));
     const Expectation expected = row.prepare(image);
     const std::string traceLines = withCrLf(expected.traceLines);
-    const std::vector<std::string> roots = {image.dir(), "C:\\users", "C:\\ProgramData"};
-    std::vector<std::vector<std::string>> before;
+    const Strings roots = {image.dir(), "C:\\users", "C:\\ProgramData"};
+    std::vector<Strings> before;
     for (const std::string& root : roots) before.push_back(treeListing(root));
 
     const ULONGLONG start = GetTickCount64();
-    const RunResult result = image.run("qmlaunch.exe", "-wait -log trace.log");
+    const RunResult result = image.launch("-wait -log trace.log");
     const ULONGLONG elapsed = GetTickCount64() - start;
 
     EXPECT_EQ(result.exitCode, row.started ? 0 : 1);
-    const LanguageTexts& texts = textsFor(userLanguage());
-    const SeenBox notFound{texts.errorTitle, fill(texts.agentNotFound, "2.0"), BoxIcon::Error};
-    EXPECT_EQ(result.boxes, row.started ? std::vector<SeenBox>{} : std::vector<SeenBox>{notFound});
+    EXPECT_EQ(result.boxes, row.started ? Boxes{} : Boxes{errorBox("agentNotFound", "2.0")});
     EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"),
-              row.started ? std::vector<std::string>{"\"" + image.path("agent\\eclipse\\agent.exe") + "\"" +
-                                                     expected.agentArguments}
-                          : std::vector<std::string>{});
+              row.started ? Strings{"\"" + image.path("agent\\eclipse\\agent.exe") + "\"" + expected.agentArguments}
+                          : Strings{});
     const std::string trace = image.readFile("trace.log");
     EXPECT_NE(trace.find(traceLines), std::string::npos) << "no\n" << traceLines << "\nin\n" << trace;
     EXPECT_LT(elapsed, 10000u);
     for (std::size_t i = 0; i < roots.size(); ++i) {
-        std::vector<std::string> after;
+        Strings after;
         for (const std::string& line : treeListing(roots[i])) {
             const bool expectedWrite =
                 i == 0 && (line.rfind("\\trace.log ", 0) == 0 || line.rfind("\\agent\\eclipse\\agent.calls ", 0) == 0);
@@ -180,7 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileCase{"LocationOf255Characters", kKey, location255, false},
                       HostileCase{"LocationOf300Characters", kKey, location300, false},
                       HostileCase{"IniWithThreeHundredArgLines", kKey, threeHundredArgLines, true}),
-    [](const ::testing::TestParamInfo<HostileCase>& row) { return std::string(row.param.name); });
+    byName);
 
 }  // namespace
 }  // namespace e2e

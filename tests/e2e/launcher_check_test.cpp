@@ -3,22 +3,17 @@
 #include <algorithm>
 #include <regex>
 
-#include "gtest/gtest.h"
-#include "harness/install_image.h"
-#include "harness/registry.h"
-#include "harness/test_programs.h"
+#include "e2e.h"
 
 namespace e2e {
 namespace {
 
 // Returns the "commandLine:" that --explain prints in its section.
 std::string explainedCommand(const InstallImage& image, const std::string& section, const std::string& arguments) {
-    const std::string check = buildDirectory() + "\\src\\check\\launcher-check.exe";
-    const std::string output = image.path("explain.txt");
-    RunSpec spec;
-    spec.application = "C:\\windows\\system32\\cmd.exe";
-    spec.commandLine = "cmd /c \"\"" + check + "\" --explain \"" + image.dir() + "\" " + arguments + " > \"" + output + "\"\"";
-    EXPECT_TRUE(runProgram(spec).started);
+    EXPECT_TRUE(runProgram({.application = "C:\\windows\\system32\\cmd.exe",
+                            .commandLine = "cmd /c \"\"" + buildFile("src\\check\\launcher-check.exe") + "\" --explain \"" +
+                                           image.dir() + "\" " + arguments + " > \"" + image.path("explain.txt") + "\"\""})
+                    .started);
     std::string text = image.readFile("explain.txt");
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     std::smatch found;
@@ -28,29 +23,19 @@ std::string explainedCommand(const InstallImage& image, const std::string& secti
 }
 
 TEST(LauncherCheck, ExplainedCommandLinesAreTheOnesTheChildrenReceive) {
-    const ScratchRegistryKey machineKey(Hive::LocalMachine, kTestsKey);
-    InstallImage image;
-    image.addLauncher("QuillmarkSetup.exe");
-    image.writeFile("QuillmarkSetup.ini", std::string("[INSTALLER]\r\nLOCATION=disk 1\\setup.exe\r\nARG=A=1 2\r\n"
-                                                      "[MANAGER]\r\nLOCATION_KEY=") + kAgentKey +
-                                              "\r\nVERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\n[COMMON]\r\n"
-                                              "APPDATALOCATION=C:\\Data Dir\\\r\n");
-    const std::string agentDir = image.path("agent");
+    LauncherImage image("[INSTALLER]\r\nLOCATION=disk 1\\setup.exe\r\nARG=A=1 2\r\n" + agentIni() +
+                            "[COMMON]\r\nAPPDATALOCATION=C:\\Data Dir\\\r\n",
+                        "QuillmarkSetup.exe");
     image.addStub("agent\\eclipse\\agent.exe");
-    image.addStub("disk 1\\setup.exe");
-    StubPlan setup;
-    setup.registryValues = {{"HKLM", kAgentKey, "location", agentDir}};
-    setup.files = agentFiles(agentDir, "2.0.1");
-    image.writePlan("disk 1\\setup.exe", setup);
+    image.addStub("disk 1\\setup.exe", installPlan(image.path("agent"), "2.0.1"));
     const std::string arguments = "-silent -nl pt_BR -managerArgs \"x y\" -z";
 
     const std::string installer = explainedCommand(image, "installer", arguments);
-    const RunResult run = image.run("QuillmarkSetup.exe", arguments);
-    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(image.launch(arguments).exitCode, 0);
     const std::string agent = explainedCommand(image, "agent", arguments);
 
-    EXPECT_EQ(image.stubCalls("disk 1\\setup.exe"), std::vector<std::string>{installer});
-    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"), std::vector<std::string>{agent});
+    EXPECT_EQ(image.stubCalls("disk 1\\setup.exe"), Strings{installer});
+    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"), Strings{agent});
     EXPECT_NE(installer.find("/S /L1046 /v\"/qn A=\\\"1 2\\\""), std::string::npos) << installer;
 }
 

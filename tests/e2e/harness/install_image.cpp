@@ -1,29 +1,15 @@
-#include "harness/install_image.h"
+#include "e2e.h"
 
 #include <windows.h>
 
 #include <cctype>
 
-#include "gtest/gtest.h"
-#include "harness/test_programs.h"
-#include "harness/text.h"
-
 namespace e2e {
 
 namespace {
 
-constexpr const char* kImagesRoot = "C:\\e2e";
-
-std::string withoutExtension(const std::string& path) {
-    const std::size_t dot = path.rfind('.');
-    const std::size_t slash = path.find_last_of("\\/");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return path;
-    return path.substr(0, dot);
-}
-
 void copyProgram(const std::string& from, const std::string& to) {
-    const std::size_t slash = to.find_last_of('\\');
-    if (slash != std::string::npos) makeDirectories(to.substr(0, slash));
+    makeDirectories(to.substr(0, to.find_last_of('\\')));
     if (!CopyFileA(from.c_str(), to.c_str(), FALSE)) {
         ADD_FAILURE() << "cannot copy " << from << " to " << to << ", error " << GetLastError();
     }
@@ -31,19 +17,33 @@ void copyProgram(const std::string& from, const std::string& to) {
 
 }  // namespace
 
-void writeStubPlan(const std::string& stubPath, const StubPlan& plan) {
-    writeFileBytes(withoutExtension(stubPath) + ".plan", formatStubPlan(plan));
+std::string buildFile(const std::string& name) {
+    char buffer[MAX_PATH * 4] = {};
+    const std::string self(buffer, GetModuleFileNameA(nullptr, buffer, sizeof(buffer)));
+    return self.substr(0, self.find_last_of('\\')) + "\\" + name;
+}
+
+std::string readFileBytes(const std::string& path) {
+    std::string bytes;
+    if (!readWholeFile(path, bytes)) ADD_FAILURE() << "cannot read " << path;
+    return bytes;
+}
+
+void writeFileBytes(const std::string& path, const std::string& bytes) {
+    if (!writeWholeFile(path, bytes)) ADD_FAILURE() << "cannot write " << path;
+}
+
+void writeStubPlan(const std::string& stubPath, const std::string& plan) {
+    if (!plan.empty()) writeFileBytes(withoutExtension(stubPath) + ".plan", plan);
 }
 
 std::vector<std::string> recordedCalls(const std::string& stubPath) {
-    const std::string callsPath = withoutExtension(stubPath) + ".calls";
+    std::string content;
     std::vector<std::string> calls;
-    if (!pathExists(callsPath)) return calls;
-    const std::string content = readFileBytes(callsPath);
+    if (!readWholeFile(withoutExtension(stubPath) + ".calls", content)) return calls;
     std::size_t start = 0;
-    for (std::size_t lf = content.find('\n'); lf != std::string::npos; lf = content.find('\n', start)) {
+    for (std::size_t lf = content.find('\n'); lf != std::string::npos; start = lf + 1, lf = content.find('\n', start)) {
         calls.push_back(content.substr(start, lf - start));
-        start = lf + 1;
     }
     return calls;
 }
@@ -55,23 +55,23 @@ std::vector<PlannedFile> agentFiles(const std::string& agentDir, const std::stri
         {agentDir + "\\eclipse\\configuration\\config.ini",
          "#Configuration File\r\nosgi.install.area=file:/eclipse/\r\ntessa.appDataLocation=" + escaped + "\r\n"},
         {dataDir + "\\installed.xml", "<?xml version='1.0' encoding='UTF-8'?>\r\n<installed>\r\n  <package "
-                                      "id='com.norvex.tessa.agent' version='" +
-                                          version + "'/>\r\n</installed>\r\n"},
+                                      "id='com.norvex.tessa.agent' version='" + version + "'/>\r\n</installed>\r\n"},
     };
 }
 
-std::string currentTestFolderName() {
+std::string installPlan(const std::string& agentDir, const std::string& version) {
+    std::string plan = planRegistryValue("HKLM", kAgentKey, "location", agentDir);
+    for (const PlannedFile& file : agentFiles(agentDir, version)) plan += planFile(file.path, file.content);
+    return plan;
+}
+
+InstallImage::InstallImage(const std::string& suffix) {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = info == nullptr ? "outside_test"
-                                        : std::string(info->test_suite_name()) + "." + info->name();
+    std::string name = info == nullptr ? "outside_test" : std::string(info->test_suite_name()) + "." + info->name();
     for (char& c : name) {
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '_' && c != '-') c = '_';
     }
-    return name;
-}
-
-InstallImage::InstallImage(const std::string& suffix)
-    : dir_(std::string(kImagesRoot) + "\\" + currentTestFolderName() + suffix) {
+    dir_ = "C:\\e2e\\" + name + suffix;
     removeTree(dir_);
     makeDirectories(dir_);
     if (!pathExists(dir_)) ADD_FAILURE() << "cannot create " << dir_;
@@ -81,47 +81,27 @@ InstallImage::~InstallImage() {
     if (!::testing::Test::HasFailure()) removeTree(dir_);
 }
 
-std::string InstallImage::addLauncher(const std::string& fileName) {
-    copyProgram(launcherProgram(), path(fileName));
+std::string InstallImage::addLauncher(const std::string& fileName, const std::string& ini) {
+    copyProgram(buildFile("launcher.exe"), path(fileName));
+    if (!ini.empty()) writeFile(withoutExtension(fileName) + ".ini", ini);
     return path(fileName);
 }
 
-std::string InstallImage::addStub(const std::string& relative) {
-    copyProgram(stubProgram(), path(relative));
-    return path(relative);
-}
-
-void InstallImage::writePlan(const std::string& stubRelative, const StubPlan& plan) {
-    writeStubPlan(path(stubRelative), plan);
-}
-
-std::vector<std::string> InstallImage::stubCalls(const std::string& stubRelative) const {
-    return recordedCalls(path(stubRelative));
+void InstallImage::addStub(const std::string& relative, const std::string& plan) {
+    copyProgram(buildFile("stub_program.exe"), path(relative));
+    writeStubPlan(path(relative), plan);
 }
 
 std::string InstallImage::addAgent(const std::string& relative, const std::string& version) {
-    const std::string agentDir = path(relative);
-    for (const PlannedFile& file : agentFiles(agentDir, version)) writeFileBytes(file.path, file.content);
+    for (const PlannedFile& file : agentFiles(path(relative), version)) writeFileBytes(file.path, file.content);
     addStub(relative + "\\eclipse\\agent.exe");
-    return agentDir;
+    return path(relative);
 }
-
-void InstallImage::writeFile(const std::string& relative, const std::string& bytes) {
-    writeFileBytes(path(relative), bytes);
-}
-
-std::string InstallImage::readFile(const std::string& relative) const { return readFileBytes(path(relative)); }
-
-bool InstallImage::exists(const std::string& relative) const { return pathExists(path(relative)); }
-
-std::vector<std::string> InstallImage::entries() const { return directoryEntries(dir_); }
 
 RunResult InstallImage::run(const std::string& programRelative, const std::string& arguments) const {
-    RunSpec spec;
-    spec.application = path(programRelative);
-    spec.commandLine = "\"" + spec.application + "\"" + (arguments.empty() ? "" : " " + arguments);
-    spec.currentDirectory = dir_;
-    return runProgram(spec);
+    return runProgram({.application = path(programRelative),
+                       .commandLine = "\"" + path(programRelative) + "\"" + (arguments.empty() ? "" : " " + arguments),
+                       .currentDirectory = dir_});
 }
 
 }  // namespace e2e

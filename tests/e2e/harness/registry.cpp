@@ -1,15 +1,34 @@
-#include "harness/registry.h"
+// The registry helpers, and the system's msiexec.exe replaced by the stub.
+#include "e2e.h"
 
 #include <windows.h>
-
-#include <vector>
-
-#include "gtest/gtest.h"
 
 namespace e2e {
 
 namespace {
+
 HKEY rootOf(Hive hive) { return hive == Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
+
+const char* const kOverridesKey = "Software\\Wine\\DllOverrides";
+
+std::string savedOriginal() { return systemMsiexec() + ".e2e-original"; }
+
+std::string stubFile(const std::string& extension) {
+    const std::string program = systemMsiexec();
+    return program.substr(0, program.size() - 4) + extension;
+}
+
+// Puts the original program and Wine's own choice back, if a stub is there.
+void restore() {
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, kOverridesKey, "msiexec.exe");
+    for (const char* extension : {".plan", ".calls"}) DeleteFileA(stubFile(extension).c_str());
+    if (!pathExists(savedOriginal())) return;
+    DeleteFileA(systemMsiexec().c_str());
+    if (!MoveFileA(savedOriginal().c_str(), systemMsiexec().c_str())) {
+        ADD_FAILURE() << "cannot put " << systemMsiexec() << " back, error " << GetLastError();
+    }
+}
+
 }  // namespace
 
 void setRegistryString(Hive hive, const std::string& key, const std::string& name, const std::string& value) {
@@ -29,19 +48,12 @@ void setRegistryValue(Hive hive, const std::string& key, const std::string& name
 }
 
 std::optional<std::string> readRegistryString(Hive hive, const std::string& key, const std::string& name) {
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(rootOf(hive), key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return std::nullopt;
-    DWORD size = 0;
-    std::optional<std::string> result;
-    if (RegQueryValueExA(opened, name.c_str(), nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-        std::vector<char> data(size + 1, '\0');
-        if (RegQueryValueExA(opened, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()), &size) ==
-            ERROR_SUCCESS) {
-            result = std::string(data.data());
-        }
+    char data[4096] = {};
+    DWORD size = sizeof(data);
+    if (RegGetValueA(rootOf(hive), key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
     }
-    RegCloseKey(opened);
-    return result;
+    return std::string(data);
 }
 
 void deleteRegistryKey(Hive hive, const std::string& key) {
@@ -50,5 +62,27 @@ void deleteRegistryKey(Hive hive, const std::string& key) {
         ADD_FAILURE() << "cannot delete registry key " << key << ", error " << status;
     }
 }
+
+std::string systemDirectory() {
+    char directory[MAX_PATH] = {};
+    GetSystemDirectoryA(directory, MAX_PATH);
+    return directory;
+}
+
+std::string systemMsiexec() { return systemDirectory() + "\\msiexec.exe"; }
+
+StubbedSystemMsiexec::StubbedSystemMsiexec(const std::string& plan) {
+    restore();
+    if (!MoveFileA(systemMsiexec().c_str(), savedOriginal().c_str()) ||
+        !CopyFileA(buildFile("stub_program.exe").c_str(), systemMsiexec().c_str(), FALSE)) {
+        ADD_FAILURE() << "cannot replace " << systemMsiexec() << ", error " << GetLastError();
+    }
+    writeStubPlan(systemMsiexec(), plan);
+    setRegistryString(Hive::CurrentUser, kOverridesKey, "msiexec.exe", "native");
+}
+
+StubbedSystemMsiexec::~StubbedSystemMsiexec() { restore(); }
+
+std::vector<std::string> StubbedSystemMsiexec::calls() const { return recordedCalls(systemMsiexec()); }
 
 }  // namespace e2e

@@ -4,8 +4,9 @@
 
 #include <algorithm>
 #include <cstdint>
-
-#include "gtest/gtest.h"
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace e2e {
 
@@ -15,14 +16,6 @@ std::string toUtf8(const std::wstring& text) {
         WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string out(length, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length, nullptr, nullptr);
-    return out;
-}
-
-std::wstring toWide(const std::string& text) {
-    if (text.empty()) return std::wstring();
-    const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring out(length, L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), length);
     return out;
 }
 
@@ -36,67 +29,43 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
-std::string readFileBytes(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE() << "cannot read " << path;
-        return std::string();
-    }
-    std::string content;
-    char chunk[64 * 1024];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) content.append(chunk, got);
-    CloseHandle(file);
-    return content;
+std::string withoutExtension(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    const std::size_t slash = path.find_last_of("\\/");
+    return dot == std::string::npos || (slash != std::string::npos && dot < slash) ? path : path.substr(0, dot);
 }
 
-void writeFileBytes(const std::string& path, const std::string& bytes) {
+bool readWholeFile(const std::string& path, std::string& bytes) {
+    std::ifstream file(path, std::ios::binary);
+    if (file) bytes.assign(std::istreambuf_iterator<char>(file), {});
+    return static_cast<bool>(file);
+}
+
+bool writeWholeFile(const std::string& path, const std::string& bytes) {
     const std::size_t slash = path.find_last_of("\\/");
     if (slash != std::string::npos) makeDirectories(path.substr(0, slash));
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE() << "cannot write " << path;
-        return;
-    }
-    DWORD written = 0;
-    const BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    CloseHandle(file);
-    if (!ok || written != bytes.size()) ADD_FAILURE() << "short write to " << path;
+    std::ofstream file(path, std::ios::binary);
+    return file && file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && file.flush();
 }
 
 bool pathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 void makeDirectories(const std::string& path) {
-    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos;
-         at = path.find_first_of("\\/", at + 1)) {
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-    }
-    CreateDirectoryA(path.c_str(), nullptr);
+    std::error_code ignored;
+    std::filesystem::create_directories(path, ignored);
 }
 
 void removeTree(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return;
-    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(path.c_str());
-        return;
-    }
-    for (const std::string& name : directoryEntries(path)) removeTree(path + "\\" + name);
-    RemoveDirectoryA(path.c_str());
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
 }
 
 std::vector<std::string> directoryEntries(const std::string& path) {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(path, ignored)) {
+        names.push_back(entry.path().filename().string());
+    }
     std::sort(names.begin(), names.end());
     return names;
 }

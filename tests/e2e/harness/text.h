@@ -1,5 +1,6 @@
-// Text and file helpers of the harness: UTF-8 and UTF-16, line ends, and
-// whole files read and written byte for byte.
+// Text and file helpers of the harness, shared with the stub program (so
+// without GoogleTest): UTF-16 to UTF-8, line ends, and whole files and
+// folders read and written byte for byte.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +12,6 @@ namespace e2e {
 /// Returns UTF-16 text as UTF-8.
 std::string toUtf8(const std::wstring& text);
 
-/// Returns UTF-8 text as UTF-16.
-std::wstring toWide(const std::string& text);
-
 /// Returns text with every LF turned into CR LF, as a text-mode writer
 /// stores it on Windows.
 std::string withCrLf(const std::string& text);
@@ -21,12 +19,15 @@ std::string withCrLf(const std::string& text);
 /// Returns text with every occurrence of from replaced by to.
 std::string replaceAll(std::string text, const std::string& from, const std::string& to);
 
-/// Returns the file's bytes; fails the current test when it cannot be read.
-std::string readFileBytes(const std::string& path);
+/// Returns the path without the extension of its file name.
+std::string withoutExtension(const std::string& path);
 
-/// Writes bytes as the file's whole content, creating missing directories;
-/// fails the current test when that does not work.
-void writeFileBytes(const std::string& path, const std::string& bytes);
+/// Reads the file's bytes; returns false when it cannot.
+bool readWholeFile(const std::string& path, std::string& bytes);
+
+/// Writes bytes as the file's whole content, creating missing folders;
+/// returns false when that does not work.
+bool writeWholeFile(const std::string& path, const std::string& bytes);
 
 /// Returns whether a file or directory of that name exists.
 bool pathExists(const std::string& path);

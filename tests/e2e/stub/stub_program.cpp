@@ -6,80 +6,62 @@
 // code planned for this run. Without a plan it exits with 0.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "harness/stub_plan.h"
+#include "harness/text.h"
 
 namespace {
 
-// Exit code when the plan cannot be followed; no test plans it.
-constexpr UINT kPlanFailed = 0x5707BAD;
-
-std::string ownPathWithoutExtension() {
-    char buffer[MAX_PATH * 4] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, sizeof(buffer));
-    std::string path(buffer, length);
-    const std::size_t dot = path.rfind('.');
-    const std::size_t slash = path.find_last_of("\\/");
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) path.erase(dot);
-    return path;
-}
-
-bool readWholeFile(const std::string& path, std::string& content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    content.clear();
-    char chunk[4096];
-    DWORD got = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &got, nullptr) && got > 0) content.append(chunk, got);
-    CloseHandle(file);
-    return true;
-}
-
-bool writeWholeFile(const std::string& path, const std::string& content) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
-                    written == content.size();
-    CloseHandle(file);
-    return ok;
-}
-
 // Appends the command line and returns how many runs the file now records.
 std::size_t recordCall(const std::string& callsPath) {
-    HANDLE file = CreateFileA(callsPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        const std::string line = std::string(GetCommandLineA()) + "\n";
-        DWORD written = 0;
-        WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-        CloseHandle(file);
-    }
+    std::ofstream(callsPath, std::ios::binary | std::ios::app) << GetCommandLineA() << '\n';
     std::string calls;
-    if (!readWholeFile(callsPath, calls)) return 1;
-    std::size_t runs = 0;
-    for (char c : calls) runs += c == '\n' ? 1 : 0;
-    return runs;
+    if (!e2e::readWholeFile(callsPath, calls)) return 1;
+    return static_cast<std::size_t>(std::count(calls.begin(), calls.end(), '\n'));
 }
 
-void makeParentDirectories(const std::string& path) {
-    for (std::size_t at = path.find_first_of("\\/", 3); at != std::string::npos;
-         at = path.find_first_of("\\/", at + 1)) {
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+// Follows one line of the plan; returns false when it cannot.
+bool follow(const std::string& line, std::vector<std::uint32_t>& exitCodes, DWORD& sleep) {
+    const std::size_t blank = line.find(' ');
+    const std::string verb = line.substr(0, blank);
+    const std::string rest = blank == std::string::npos ? std::string() : line.substr(blank + 1);
+    std::istringstream words(rest);
+    // The fields of "reg" and "file", split at "|"; the last keeps any further ones.
+    const std::size_t parts = verb == "reg" ? 4 : 2;
+    std::vector<std::string> fields;
+    for (std::size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 1) {
+        bar = fields.size() + 1 < parts ? rest.find('|', start) : std::string::npos;
+        fields.push_back(rest.substr(start, bar - start));
     }
-}
-
-bool writeRegistryValue(const e2e::PlannedRegistryValue& value) {
-    HKEY root = value.hive == "HKLM" ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    if (line.empty()) return true;
+    if (verb == "exit") {
+        for (std::string word; words >> word;) {
+            char* end = nullptr;
+            exitCodes.push_back(static_cast<std::uint32_t>(std::strtoul(word.c_str(), &end, 0)));
+            if (*end != '\0') return false;
+        }
+        return true;
+    }
+    if (verb == "sleep") return static_cast<bool>(words >> sleep);
+    if (verb == "file" && fields.size() == 2 && !fields[0].empty()) {
+        return e2e::writeWholeFile(fields[0], e2e::unescapePlanText(fields[1]));
+    }
+    if (verb != "reg" || fields.size() != 4 || (fields[0] != "HKCU" && fields[0] != "HKLM")) return false;
     HKEY key = nullptr;
-    if (RegCreateKeyExA(root, value.key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+    const std::string value = e2e::unescapePlanText(fields[3]);
+    if (RegCreateKeyExA(fields[0] == "HKLM" ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, fields[1].c_str(), 0, nullptr, 0,
+                        KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS) {
         return false;
     }
-    const LONG status = RegSetValueExA(key, value.name.c_str(), 0, REG_SZ,
-                                       reinterpret_cast<const BYTE*>(value.value.c_str()),
-                                       static_cast<DWORD>(value.value.size() + 1));
+    const LONG status = RegSetValueExA(key, fields[2].c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                       static_cast<DWORD>(value.size() + 1));
     RegCloseKey(key);
     return status == ERROR_SUCCESS;
 }
@@ -87,24 +69,21 @@ bool writeRegistryValue(const e2e::PlannedRegistryValue& value) {
 }  // namespace
 
 int main() {
-    const std::string base = ownPathWithoutExtension();
+    char path[MAX_PATH * 4] = {};
+    const std::string base = e2e::withoutExtension(std::string(path, GetModuleFileNameA(nullptr, path, sizeof(path))));
     const std::size_t run = recordCall(base + ".calls");
-
     std::string text;
-    if (!readWholeFile(base + ".plan", text)) return 0;
-    e2e::StubPlan plan;
-    std::string error;
-    if (!e2e::parseStubPlan(text, plan, error)) {
-        writeWholeFile(base + ".plan-error", error);
-        return static_cast<int>(kPlanFailed);
+    if (!e2e::readWholeFile(base + ".plan", text)) return 0;
+    std::vector<std::uint32_t> exitCodes;
+    DWORD sleep = 0;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!follow(line, exitCodes, sleep)) {
+            e2e::writeWholeFile(base + ".plan-error", line);
+            return 0x5707BAD;
+        }
     }
-    for (const e2e::PlannedRegistryValue& value : plan.registryValues) {
-        if (!writeRegistryValue(value)) return static_cast<int>(kPlanFailed);
-    }
-    for (const e2e::PlannedFile& file : plan.files) {
-        makeParentDirectories(file.path);
-        if (!writeWholeFile(file.path, file.content)) return static_cast<int>(kPlanFailed);
-    }
-    if (plan.sleepMilliseconds != 0) Sleep(plan.sleepMilliseconds);
-    return static_cast<int>(e2e::exitCodeOfRun(plan, run));
+    Sleep(sleep);
+    return exitCodes.empty() ? 0 : static_cast<int>(exitCodes[std::min(std::max<std::size_t>(run, 1), exitCodes.size()) - 1]);
 }

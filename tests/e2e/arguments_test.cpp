@@ -134,11 +134,11 @@ TEST_P(CommandLineLimit, LongerThanThePlatformTakesFailsToStart) {
     const std::string expected = child.head() + separator + words + closing;
     ASSERT_EQ(expected.size(), row.childLength);
 
-    const RunSpec spec{.application = child.path("qmlaunch.exe"),
+    const RunSpec request{.application = child.path("qmlaunch.exe"),
                        .commandLine = "qmlaunch -wait -log trace.log " + list + " " + words,
                        .currentDirectory = child.dir()};
-    ASSERT_LT(spec.commandLine.size(), 32767u);
-    const RunResult result = runProgram(spec);
+    ASSERT_LT(request.commandLine.size(), 32767u);
+    const RunResult result = runProgram(request);
 
     EXPECT_EQ(child.calls(), row.starts ? Strings{expected} : Strings{});
     const std::string trace = child.readFile("trace.log");

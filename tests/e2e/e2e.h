@@ -62,7 +62,7 @@ struct ChildProcess {
 /// Runs the program to its end, closing its message boxes with OK. A
 /// program that cannot be started or runs past the time-out fails the
 /// current test.
-RunResult runProgram(const RunSpec& spec);
+RunResult runProgram(const RunSpec& request);
 
 /// Returns the running processes that the process of this id started; ends
 /// a process and waits until it is gone.

@@ -98,9 +98,9 @@ void PrintTo(const SeenBox& box, std::ostream* out) {
          << "}";
 }
 
-RunResult runProgram(const RunSpec& spec) {
+RunResult runProgram(const RunSpec& request) {
     RunResult result;
-    std::vector<char> commandLine(spec.commandLine.begin(), spec.commandLine.end());
+    std::vector<char> commandLine(request.commandLine.begin(), request.commandLine.end());
     commandLine.push_back('\0');
     STARTUPINFOA startup{};
     startup.cb = sizeof(startup);
@@ -108,14 +108,14 @@ RunResult runProgram(const RunSpec& spec) {
     // The program inherits the tests' environment, with PATH changed for it.
     char path[32767] = {};
     GetEnvironmentVariableA("PATH", path, sizeof(path));
-    if (!spec.pathPrefix.empty()) SetEnvironmentVariableA("PATH", (spec.pathPrefix + ";" + path).c_str());
-    const BOOL created = CreateProcessA(spec.application.empty() ? nullptr : spec.application.c_str(),
+    if (!request.pathPrefix.empty()) SetEnvironmentVariableA("PATH", (request.pathPrefix + ";" + path).c_str());
+    const BOOL created = CreateProcessA(request.application.empty() ? nullptr : request.application.c_str(),
                                         commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                        spec.currentDirectory.empty() ? nullptr : spec.currentDirectory.c_str(),
+                                        request.currentDirectory.empty() ? nullptr : request.currentDirectory.c_str(),
                                         &startup, &process);
     SetEnvironmentVariableA("PATH", path);
     if (!created) {
-        ADD_FAILURE() << "cannot start " << spec.application << " [" << spec.commandLine << "], error "
+        ADD_FAILURE() << "cannot start " << request.application << " [" << request.commandLine << "], error "
                       << GetLastError();
         return result;
     }
@@ -124,14 +124,14 @@ RunResult runProgram(const RunSpec& spec) {
     CloseHandle(process.hThread);
 
     std::set<HWND> handled;
-    const ULONGLONG deadline = GetTickCount64() + spec.timeoutMilliseconds;
+    const ULONGLONG deadline = GetTickCount64() + request.timeoutMilliseconds;
     while (WaitForSingleObject(process.hProcess, kPollMilliseconds) == WAIT_TIMEOUT) {
         recordBoxes(process.dwProcessId, handled, result.boxes);
         if (GetTickCount64() > deadline) {
             TerminateProcess(process.hProcess, 0xDEAD);
             WaitForSingleObject(process.hProcess, INFINITE);
             result.timedOut = true;
-            ADD_FAILURE() << "[" << spec.commandLine << "] still ran after " << spec.timeoutMilliseconds
+            ADD_FAILURE() << "[" << request.commandLine << "] still ran after " << request.timeoutMilliseconds
                           << " ms and was killed";
             break;
         }

@@ -18,18 +18,6 @@ constexpr const char* kLookupTrace = "launcher-check lookup trace";
 
 const char* yesNo(bool value) { return value ? "yes" : "no"; }
 
-const char* modeName(LaunchMode mode) {
-    switch (mode) {
-    case LaunchMode::UNINSTALL:
-        return "UNINSTALL";
-    case LaunchMode::EXTENSION:
-        return "EXTENSION";
-    case LaunchMode::INSTALL:
-        break;
-    }
-    return "INSTALL";
-}
-
 std::string programFile(Platform& platform, const std::string& program) {
     const std::string file = resolveProgramFile(platform, program);
     return file.empty() ? "none: the start would fail with -1" : file;
@@ -45,7 +33,7 @@ void settingsSection(const LauncherState& state, const std::vector<std::string>&
     out.text("appDataLocation", state.appDataLocation);
     out.text("nl", state.nl);
     out.text("inputFile", state.inputFile);
-    out.text("mode", modeName(state.mode));
+    out.text("mode", launchModeName(state.mode));
     out.text("trace", state.isDebug == 1 ? state.argLogFile + " (not written now)" : "none");
 }
 

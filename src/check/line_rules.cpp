@@ -49,18 +49,6 @@ std::vector<std::string> sectionsWithKey(std::string_view name, IniSection excep
     return labels;
 }
 
-const char* modeName(LaunchMode mode) {
-    switch (mode) {
-    case LaunchMode::UNINSTALL:
-        return "UNINSTALL";
-    case LaunchMode::EXTENSION:
-        return "EXTENSION";
-    case LaunchMode::INSTALL:
-        break;
-    }
-    return "INSTALL";
-}
-
 bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 bool isPlainNumber(std::string_view part) {
@@ -249,7 +237,7 @@ void LineRules::keyLine(int number, const IniLine& parsed) {
             if (equalsIgnoringCase(wanted, word)) fix = std::string("MODE=") + word;
         }
         add(number, column, "mode-unknown", "MODE takes INSTALL, UNINSTALL or EXTENSION, in capitals.",
-            std::string("The mode stays ") + modeName(walk.values.mode) + ".", fix);
+            std::string("The mode stays ") + launchModeName(walk.values.mode) + ".", fix);
         return;
     }
     if (name == "SILENT" || name == "ISADMIN" || name == "LICENSEACCEPTED") {

@@ -48,18 +48,27 @@ const IniKey* findIniKey(IniSection section, std::string_view key) {
     return nullptr;
 }
 
+const char* launchModeName(LaunchMode mode) {
+    switch (mode) {
+    case LaunchMode::UNINSTALL:
+        return "UNINSTALL";
+    case LaunchMode::EXTENSION:
+        return "EXTENSION";
+    case LaunchMode::INSTALL:
+        break;
+    }
+    return "INSTALL";
+}
+
 bool parseLaunchMode(std::string_view value, LaunchMode& mode) {
     const std::string trimmed = trimSpaces(value);
-    if (trimmed == "INSTALL") {
-        mode = LaunchMode::INSTALL;
-    } else if (trimmed == "UNINSTALL") {
-        mode = LaunchMode::UNINSTALL;
-    } else if (trimmed == "EXTENSION") {
-        mode = LaunchMode::EXTENSION;
-    } else {
-        return false;
+    for (LaunchMode candidate : {LaunchMode::INSTALL, LaunchMode::UNINSTALL, LaunchMode::EXTENSION}) {
+        if (trimmed == launchModeName(candidate)) {
+            mode = candidate;
+            return true;
+        }
     }
-    return true;
+    return false;
 }
 
 IniLine classifyIniLine(std::string_view line, IniSection section) {

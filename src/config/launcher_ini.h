@@ -14,6 +14,9 @@ namespace launcher {
 /// is configured.
 enum class LaunchMode { INSTALL, UNINSTALL, EXTENSION };
 
+/// Returns the mode's name as the INI file writes it.
+const char* launchModeName(LaunchMode mode);
+
 /// The section the reader is in.
 enum class IniSection { None, Installer, Manager, Common };
 

@@ -82,17 +82,7 @@ private:
 }  // namespace
 
 std::string sectionLabel(IniSection section) {
-    switch (section) {
-    case IniSection::Installer:
-        return "[INSTALLER]";
-    case IniSection::Manager:
-        return "[MANAGER]";
-    case IniSection::Common:
-        return "[COMMON]";
-    case IniSection::None:
-        break;
-    }
-    return "no section";
+    return section == IniSection::None ? "no section" : sectionHeader(section);
 }
 
 std::string trimBlanksAndTabs(std::string_view text) {

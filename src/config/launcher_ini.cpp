@@ -27,18 +27,29 @@ const std::vector<IniKey>& iniKeys() {
     return keys;
 }
 
+const char* sectionHeader(IniSection section) {
+    switch (section) {
+    case IniSection::Installer:
+        return "[INSTALLER]";
+    case IniSection::Manager:
+        return "[MANAGER]";
+    case IniSection::Common:
+        return "[COMMON]";
+    case IniSection::None:
+        break;
+    }
+    return "";
+}
+
 bool parseSectionHeader(std::string_view line, IniSection& section) {
     const std::string trimmed = trimSpaces(line);
-    if (trimmed == "[INSTALLER]") {
-        section = IniSection::Installer;
-    } else if (trimmed == "[MANAGER]") {
-        section = IniSection::Manager;
-    } else if (trimmed == "[COMMON]") {
-        section = IniSection::Common;
-    } else {
-        return false;
+    for (IniSection candidate : {IniSection::Installer, IniSection::Manager, IniSection::Common}) {
+        if (trimmed == sectionHeader(candidate)) {
+            section = candidate;
+            return true;
+        }
     }
-    return true;
+    return false;
 }
 
 const IniKey* findIniKey(IniSection section, std::string_view key) {

@@ -51,6 +51,9 @@ struct IniKey {
 /// Returns the table of every section's keys, in the file's documented order.
 const std::vector<IniKey>& iniKeys();
 
+/// Returns the header that opens section ("[INSTALLER]"…), or empty for none.
+const char* sectionHeader(IniSection section);
+
 /// Returns true and sets section when the line, trimmed of blanks, is one
 /// of the three headers.
 bool parseSectionHeader(std::string_view line, IniSection& section);

@@ -1,11 +1,14 @@
 // Starts a program, prints the title and text of each message box it shows
 // and saves a picture of it as a 24-bit BMP file, then closes the box with
-// OK; at the end it prints the program's whole exit code. Used under Xvfb
-// to make the documentation's screenshots and examples.
+// OK; at the end it prints the program's whole exit code, and waits (at
+// most 10 s) for the processes that the program started and left running,
+// so that an agent it handed over has done its work before Wine stops.
+// Used under Xvfb to make the documentation's screenshots and examples.
 //   box_snapshot.exe OUTPUT_PREFIX PROGRAM "COMMAND LINE"
 // writes OUTPUT_PREFIX-1.bmp, OUTPUT_PREFIX-2.bmp, … (none when the prefix
 // is "-").
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <set>
@@ -92,6 +95,22 @@ bool saveBitmap(HWND window, const std::string& path) {
     return written;
 }
 
+// Waits for the running processes that the process of this id started.
+void waitForChildren(DWORD parentId) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != parentId) continue;
+        if (HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
+            WaitForSingleObject(child, 10000);
+            CloseHandle(child);
+        }
+    }
+    CloseHandle(snapshot);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -127,5 +146,7 @@ int main(int argc, char** argv) {
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     std::printf("exit code: %ld\n", static_cast<long>(code));
+    std::fflush(stdout);
+    waitForChildren(process.dwProcessId);
     return 0;
 }

@@ -19,6 +19,7 @@ The name is a file that the runs produced (see EXAMPLES below); "#Title"
 picks one block of a trace, from its title to the next empty line, and
 "#Title@2" the second block of that title.
 """
+import difflib
 import pathlib
 import re
 import shutil
@@ -226,6 +227,8 @@ def main():
                 failures += 1
                 print(f"{doc.relative_to(ROOT)}: example {match.group('name')}"
                       f"{'#' + match.group('block') if match.group('block') else ''} differs from the run")
+                sys.stdout.writelines(difflib.unified_diff(match.group("body").splitlines(True), body.splitlines(True),
+                                                           "documented", "run"))
             return match.group(1) + body + match.group(5)
 
         updated = MARK.sub(replace, text)

@@ -20,10 +20,13 @@ public:
     std::string currentDirectory() override { unused("currentDirectory"); }
     std::optional<std::string> environmentVariable(const std::string&) override { unused("environmentVariable"); }
     std::string systemDirectory() override { unused("systemDirectory"); }
+    CodePage systemCodePage() override { return CodePage(); }
+    std::string expandEnvironmentStrings(const std::string&) override { unused("expandEnvironmentStrings"); }
     int pathIsRelative(const std::string&) override { unused("pathIsRelative"); }
     int isUserAnAdmin() override { unused("isUserAnAdmin"); }
     std::optional<std::string> specialFolder(int) override { unused("specialFolder"); }
-    RegistryRead readRegistryValue(RegistryHive, const std::string&, const std::string&, std::size_t) override {
+    RegistryRead readRegistryValue(RegistryHive, RegistryView, const std::string&, const std::string&,
+                                   std::size_t) override {
         unused("readRegistryValue");
     }
     std::uint16_t userDefaultLanguage() override { unused("userDefaultLanguage"); }

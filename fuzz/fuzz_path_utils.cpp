@@ -1,6 +1,8 @@
 // Path arithmetic on paths from the command line, the INI file and the
 // agent's files: normalisation, splitting, extensions, and the two repairs
-// applied to the data directory that config.ini names.
+// applied to the data directory that config.ini names. The first byte
+// chooses the code page: a single-byte one, or 932, whose second bytes can
+// be backslashes.
 
 #include "discovery/installed_version.h"
 #include "fuzz_support.h"
@@ -71,10 +73,13 @@ void checkRepairs(const std::string& value) {
 }  // namespace
 
 FUZZ_TARGET(input) {
-    const std::string path(input);
-    checkNormalize(path);
-    checkSplit(path);
-    checkRepairs(path);
+    if (input.empty()) return;
+    CodePage codePage;
+    if (input[0] & 1) codePage.withLeadBytes(0x81, 0x9F).withLeadBytes(0xE0, 0xFC);
+    const std::string path(input.substr(1));
+    checkNormalize(codePage, path);
+    checkSplit(codePage, path);
+    checkRepairs(codePage, path);
 
     // A wildcard never exists, whatever the file system holds.
     if (path.find_first_of("?*") != std::string::npos) {

@@ -129,17 +129,17 @@ std::string parseEnvText(std::string_view text, const std::string& hostBase, Env
 
 EnvPlatform::EnvPlatform(EnvSettings settings, std::string hostImage) : settings_(std::move(settings)) {
     std::string root;
-    normalizePath(root, settings_.image);
+    normalizePath(CodePage(), root, settings_.image);
     roots_.emplace_back(root, std::move(hostImage));
     for (const auto& [windows, host] : settings_.maps) {
-        normalizePath(root, windows);
+        normalizePath(CodePage(), root, windows);
         roots_.emplace_back(root, host);
     }
 }
 
 std::optional<std::string> EnvPlatform::hostPath(const std::string& windowsPath) const {
     std::string path;
-    if (normalizePath(path, windowsPath) != 0) return std::nullopt;
+    if (normalizePath(CodePage(), path, windowsPath) != 0) return std::nullopt;
     const std::pair<std::string, std::string>* best = nullptr;
     for (const auto& root : roots_) {
         const std::string& prefix = root.first;
@@ -207,20 +207,37 @@ std::optional<std::string> EnvPlatform::specialFolder(int csidl) {
     return found->second;
 }
 
-RegistryRead EnvPlatform::readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
-                                            std::size_t limitBytes) {
+// The file describes one registry, which both views see.
+RegistryRead EnvPlatform::readRegistryValue(RegistryHive hive, RegistryView, const std::string& key,
+                                            const std::string& valueName, std::size_t limitBytes) {
     RegistryRead read;
     const std::string name = (hive == RegistryHive::LocalMachine ? "hklm\\" : "hkcu\\") + lowerCase(key);
     const auto found = settings_.registry.find(name);
     if (found == settings_.registry.end()) return read;
     read.keyOpened = true;
     const auto value = found->second.find(lowerCase(valueName));
-    if (value == found->second.end() || value->second.size() + 1 > limitBytes) return read;
+    if (value == found->second.end()) return read;
+    read.valueFound = true;
+    if (value->second.size() + 1 > limitBytes) return read;
     read.valueRead = true;
     read.data = value->second;
     return read;
 }
 
 std::string EnvPlatform::systemCodePageToUtf8(const std::string& text) { return asUtf8(text); }
+
+std::string EnvPlatform::expandEnvironmentStrings(const std::string& text) {
+    // %NAME% of a set variable is replaced; anything else stays as written.
+    std::string result;
+    std::size_t at = 0;
+    for (std::size_t open = text.find('%'); open != std::string::npos; open = text.find('%', at)) {
+        const std::size_t close = text.find('%', open + 1);
+        if (close == std::string::npos) break;
+        const std::optional<std::string> value = environmentVariable(text.substr(open + 1, close - open - 1));
+        result.append(text, at, open - at).append(value ? *value : text.substr(open, close - open + 1));
+        at = close + 1;
+    }
+    return result.append(text, at, std::string::npos);
+}
 
 }  // namespace launcher::check

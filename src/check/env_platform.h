@@ -50,11 +50,13 @@ public:
     std::string currentDirectory() override;
     std::optional<std::string> environmentVariable(const std::string& name) override;
     std::string systemDirectory() override { return settings_.systemDir; }
+    CodePage systemCodePage() override { return CodePage(); }
+    std::string expandEnvironmentStrings(const std::string& text) override;
     int pathIsRelative(const std::string& path) override;
     int isUserAnAdmin() override { return settings_.admin; }
     std::optional<std::string> specialFolder(int csidl) override;
-    RegistryRead readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
-                                   std::size_t limitBytes) override;
+    RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                   const std::string& valueName, std::size_t limitBytes) override;
     std::uint16_t userDefaultLanguage() override { return settings_.language; }
     std::optional<std::u16string> stringBlock(int, std::uint16_t) override { return std::nullopt; }
     std::string systemCodePageToUtf8(const std::string& text) override;

@@ -101,7 +101,7 @@ bool installerSection(Platform& platform, LauncherState& state, Section& out) {
 }
 
 bool agentSection(Platform& platform, LauncherState& state, Section& out) {
-    buildAgentFor(state);
+    buildAgentFor(platform, state);
     const bool exists = programExists(platform, state.AgentProgram);
     if (!isAgentRecentEnough(state)) {
         out.text("note", "built with the location known now; after installing, the launcher looks it up again");
@@ -138,9 +138,10 @@ void outcomeSection(const LauncherState& state, bool installerExists, bool agent
     } else if (!installerExists) {
         result = failure("2013", "the installer cannot be found");
     } else {
-        result = "runs the installer and waits; with exit code 0 it looks for the agent again and starts it, "
-                 "1602 (and 232 from an executable installer) end the run as cancelled, any other code is an error";
-        code = "the installer's code, or as when the agent is installed";
+        result = "runs the installer and waits; with exit code 0, or 3010 or 1641 (success, restart needed), it "
+                 "looks for the agent again and starts it, 1602 (and 232 from an executable installer) end the run "
+                 "as cancelled, any other code is an error";
+        code = "the installer's code, or as when the agent is installed; a restart code in place of a final 0";
     }
     out.text("result", result);
     out.text("exitCode", code);
@@ -157,9 +158,10 @@ Explanation explainRun(ReadOnlyPlatform& platform, const std::string& launcherPa
     if (state.launcherFullPath.empty()) {
         launcher.text("note", "no launcher program of this name in the image; explained as if it stood there");
         state.launcherFullPath = launcherPath;
-        state.launcherDir = directoryPart(launcherPath);
-        state.launcherFile = filePart(launcherPath);
-        state.launcherName = stripExtension(state.launcherFile);
+        const CodePage codePage = platform.systemCodePage();
+        state.launcherDir = directoryPart(codePage, launcherPath);
+        state.launcherFile = filePart(codePage, launcherPath);
+        state.launcherName = stripExtension(codePage, state.launcherFile);
     }
     const std::string iniPath = state.launcherDir + state.launcherName + ".ini";
     launcher.text("launcherFullPath", state.launcherFullPath);

@@ -25,7 +25,7 @@ std::optional<LauncherFiles> chooseLauncher(std::vector<std::string> names) {
         // The launcher's INI file bears its base name: what stripExtension
         // leaves of the program's file name.
         const auto program = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
-            return hasExtension(name, ".exe") && equalsIgnoringCase(stripExtension(name), stripExtension(ini));
+            return hasExtension(name, ".exe") && equalsIgnoringCase(stripExtension(CodePage(), name), stripExtension(CodePage(), ini));
         });
         if (program == names.end()) continue;
         if (chosen) {

@@ -29,12 +29,16 @@ public:
         return inner_.environmentVariable(name);
     }
     std::string systemDirectory() override { return inner_.systemDirectory(); }
+    CodePage systemCodePage() override { return inner_.systemCodePage(); }
+    std::string expandEnvironmentStrings(const std::string& text) override {
+        return inner_.expandEnvironmentStrings(text);
+    }
     int pathIsRelative(const std::string& path) override { return inner_.pathIsRelative(path); }
     int isUserAnAdmin() override { return inner_.isUserAnAdmin(); }
     std::optional<std::string> specialFolder(int csidl) override { return inner_.specialFolder(csidl); }
-    RegistryRead readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
-                                   std::size_t limitBytes) override {
-        return inner_.readRegistryValue(hive, key, valueName, limitBytes);
+    RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                   const std::string& valueName, std::size_t limitBytes) override {
+        return inner_.readRegistryValue(hive, view, key, valueName, limitBytes);
     }
     std::uint16_t userDefaultLanguage() override { return inner_.userDefaultLanguage(); }
     std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) override {

@@ -80,7 +80,7 @@ std::string locate(const std::string& given, Image& image) {
     if (!folder) {
         image.ini = fs::path(given).filename().string();
         image.display = given;
-        image.exe = stripExtension(image.ini) + ".exe";
+        image.exe = stripExtension(CodePage(), image.ini) + ".exe";
         for (const std::string& name : names) {
             if (const std::optional<LauncherFiles> pair = chooseLauncher({image.ini, name}); pair) image.exe = pair->exe;
         }
@@ -154,7 +154,7 @@ int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
         machine = described.get();
     }
     const std::string named = windowsFolder;
-    normalizePath(windowsFolder, named);
+    normalizePath(CodePage(), windowsFolder, named);
     ReadOnlyPlatform platform(*machine);
     const std::string iniPath = windowsFolder + "\\" + image.ini;
     if (const std::string error = checkReadableText(platform, iniPath); !error.empty()) {

@@ -72,7 +72,7 @@ void ValueRules::installer() {
     if (msi) {
         buildMsiCommand(platform_, settings, commands);
     } else {
-        buildInstallerCommand(settings, commands);
+        buildInstallerCommand(platform_.systemCodePage(), settings, commands);
     }
     const std::string trimmed = trimBlanksAndTabs(location);
     if (!msi && lowered(trimmed).ends_with(".msi")) {

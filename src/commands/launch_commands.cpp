@@ -7,19 +7,15 @@ namespace launcher {
 
 namespace {
 
-bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
 // The command line's list wins whenever it holds anything; lists never merge.
 const std::vector<std::string>& chosenArguments(const std::vector<std::string>& fromCommandLine,
                                                 const std::vector<std::string>& fromIni) {
     return fromCommandLine.empty() ? fromIni : fromCommandLine;
 }
 
-std::string underDirectory(const std::string& directory, const std::string& relative) {
+std::string underDirectory(const CodePage& codePage, const std::string& directory, const std::string& relative) {
     std::string normalized;
-    normalizePath(normalized, directory + '\\' + relative);
+    normalizePath(codePage, normalized, directory + '\\' + relative);
     return normalized;
 }
 
@@ -27,15 +23,16 @@ std::string appDataProperty(const std::string& location) { return "APPDATALOCATI
 
 }  // namespace
 
-bool isMsiPackage(const std::string& path) { return path.size() >= 5 && endsWith(path, ".msi"); }
+// The dot is never the second byte of a character, so bytes decide here.
+bool isMsiPackage(const std::string& path) { return path.size() >= 5 && path.ends_with(".msi"); }
 
-bool isJavaRuntime(const std::string& path) {
-    return endsWith(path, "java") || endsWith(path, "javaw") || endsWith(path, "java.exe") ||
-           endsWith(path, "javaw.exe");
+bool isJavaRuntime(const CodePage& codePage, const std::string& path) {
+    return codePage.endsWith(path, "java") || codePage.endsWith(path, "javaw") || codePage.endsWith(path, "java.exe") ||
+           codePage.endsWith(path, "javaw.exe");
 }
 
-void buildInstallerCommand(const InstallerSettings& settings, LaunchCommands& commands) {
-    commands.InstallerProgram = underDirectory(settings.launcherDir, settings.iniInstallerLocation);
+void buildInstallerCommand(const CodePage& codePage, const InstallerSettings& settings, LaunchCommands& commands) {
+    commands.InstallerProgram = underDirectory(codePage, settings.launcherDir, settings.iniInstallerLocation);
     ArgVector& arguments = commands.installerArglist;
     arguments.assign(1, '"' + commands.InstallerProgram + '"');
 
@@ -64,9 +61,11 @@ void buildInstallerCommand(const InstallerSettings& settings, LaunchCommands& co
 void buildMsiCommand(Platform& platform, const InstallerSettings& settings, LaunchCommands& commands) {
     // msiexec.exe comes from the system directory only: a copy planted in
     // the image's folder or on PATH must never run, possibly elevated.
+    const CodePage codePage = platform.systemCodePage();
     const std::string systemDirectory = platform.systemDirectory();
-    commands.InstallerProgram = systemDirectory.empty() ? std::string() : underDirectory(systemDirectory, "msiexec.exe");
-    commands.installerImage = underDirectory(settings.launcherDir, settings.iniInstallerLocation);
+    commands.InstallerProgram =
+        systemDirectory.empty() ? std::string() : underDirectory(codePage, systemDirectory, "msiexec.exe");
+    commands.installerImage = underDirectory(codePage, settings.launcherDir, settings.iniInstallerLocation);
 
     ArgVector& arguments = commands.installerArglist;
     arguments = {commands.InstallerProgram, "/i", '"' + commands.installerImage + '"'};
@@ -78,17 +77,17 @@ void buildMsiCommand(Platform& platform, const InstallerSettings& settings, Laun
     if (!settings.appDataLocation.empty()) arguments.push_back(appDataProperty(settings.appDataLocation));
 }
 
-void buildAgentCommand(const AgentSettings& settings, LaunchCommands& commands) {
+void buildAgentCommand(const CodePage& codePage, const AgentSettings& settings, LaunchCommands& commands) {
     const std::string& chosen = (settings.isSilent && !settings.iniManagerLauncherSilent.empty())
                                     ? settings.iniManagerLauncherSilent
                                     : settings.iniManagerLauncher;
-    commands.AgentProgram = underDirectory(settings.refLocation, chosen);
+    commands.AgentProgram = underDirectory(codePage, settings.refLocation, chosen);
     ArgVector& arguments = commands.agentArglist;
     arguments.assign(1, '"' + commands.AgentProgram + '"');
 
-    if (isJavaRuntime(commands.AgentProgram)) {
+    if (isJavaRuntime(codePage, commands.AgentProgram)) {
         arguments.push_back("-jar");
-        arguments.push_back(quoteArg(underDirectory(settings.refLocation, "eclipse\\startup.jar")));
+        arguments.push_back(quoteArg(underDirectory(codePage, settings.refLocation, "eclipse\\startup.jar")));
     }
     if (settings.isSilent) {
         arguments.push_back("-silent");
@@ -102,7 +101,7 @@ void buildAgentCommand(const AgentSettings& settings, LaunchCommands& commands) 
     }
     if (!settings.appDataLocation.empty()) {
         std::string location = settings.appDataLocation;
-        stripTrailingSeparator(location);
+        stripTrailingSeparator(codePage, location);
         arguments.push_back("-dataLocation");
         arguments.push_back(quoteArg(location));
     }

@@ -51,13 +51,13 @@ struct AgentSettings {
 bool isMsiPackage(const std::string& path);
 
 /// Returns true when path ends in java, javaw, java.exe or javaw.exe
-/// (letter case as written).
-bool isJavaRuntime(const std::string& path);
+/// (letter case as written), as whole characters.
+bool isJavaRuntime(const CodePage& codePage, const std::string& path);
 
 /// Sets InstallerProgram and installerArglist for an executable installer
 /// under launcherDir: "/S" when silent, "/L" with the language, and one
 /// "/v" element carrying the escaped properties.
-void buildInstallerCommand(const InstallerSettings& settings, LaunchCommands& commands);
+void buildInstallerCommand(const CodePage& codePage, const InstallerSettings& settings, LaunchCommands& commands);
 
 /// Sets InstallerProgram (msiexec.exe of the system directory, never one
 /// from the current directory or PATH), installerImage and installerArglist.
@@ -66,6 +66,6 @@ void buildMsiCommand(Platform& platform, const InstallerSettings& settings, Laun
 /// Sets AgentProgram and agentArglist in their fixed order: program, the
 /// jar of a Java runtime, silent options, -isAdmin, -input, -dataLocation,
 /// -nl, then the agent arguments.
-void buildAgentCommand(const AgentSettings& settings, LaunchCommands& commands);
+void buildAgentCommand(const CodePage& codePage, const AgentSettings& settings, LaunchCommands& commands);
 
 }  // namespace launcher

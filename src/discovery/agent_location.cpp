@@ -1,6 +1,8 @@
 #include "discovery/agent_location.h"
 
 #include <optional>
+#include <string_view>
+#include <utility>
 
 #include "discovery/installed_version.h"
 #include "discovery/property_list.h"
@@ -32,33 +34,85 @@ std::optional<std::string> folderPath(Platform& platform, PlaceholderFolder fold
     return std::nullopt;
 }
 
+bool equalsAsciiIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (lower(a[i]) != lower(b[i])) return false;
+    }
+    return true;
+}
+
+// A 64-bit package means the 64-bit folders by %ProgramFiles% and
+// %CommonProgramFiles%. In this 32-bit program those variables name the
+// "(x86)" folders; ProgramW6432 and CommonProgramW6432 name the others.
+std::string withSixtyFourBitFolders(Platform& platform, const CodePage& codePage, const std::string& text) {
+    constexpr std::pair<std::string_view, std::string_view> kFolders[] = {
+        {"ProgramFiles", "ProgramW6432"}, {"CommonProgramFiles", "CommonProgramW6432"}};
+    std::string result;
+    std::size_t at = 0;
+    for (std::size_t open = codePage.find(text, "%"); open != std::string::npos;) {
+        const std::size_t close = codePage.find(text, "%", open + 1);
+        if (close == std::string::npos) break;
+        const std::string_view name = std::string_view(text).substr(open + 1, close - open - 1);
+        for (const auto& [folder, sixtyFour] : kFolders) {
+            if (!equalsAsciiIgnoringCase(name, folder) || !platform.environmentVariable(std::string(sixtyFour))) continue;
+            result.append(text, at, open + 1 - at).append(sixtyFour);
+            at = close;
+        }
+        open = codePage.find(text, "%", close + 1);
+    }
+    return result.append(text, at, std::string::npos);
+}
+
 }  // namespace
 
 std::span<const FolderPlaceholder> folderPlaceholders() { return kPlaceholders; }
 
-std::string replaceFirst(const std::string& text, const std::string& pattern, const std::string& replacement) {
-    const std::size_t at = pattern.empty() ? std::string::npos : text.find(pattern);
+std::string replaceFirst(const CodePage& codePage, const std::string& text, const std::string& pattern,
+                         const std::string& replacement) {
+    const std::size_t at = codePage.find(text, pattern);
     if (at == std::string::npos) return text;
     return text.substr(0, at) + replacement + text.substr(at + pattern.size());
 }
 
 std::string expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
                                      const std::string& launcherDir) {
+    const CodePage codePage = platform.systemCodePage();
     for (const FolderPlaceholder& placeholder : kPlaceholders) {
-        if (text.find(placeholder.text) == std::string::npos) continue;
+        if (codePage.find(text, placeholder.text) == std::string::npos) continue;
         const std::optional<std::string> folder = folderPath(platform, placeholder.folder, isUserAdmin, launcherDir);
         // Without the folder the placeholder stays, so that no unintended
         // file (one relative to the working directory) is read.
-        return folder ? replaceFirst(text, placeholder.text, *folder) : text;
+        return folder ? replaceFirst(codePage, text, placeholder.text, *folder) : text;
     }
     return text;
 }
 
 void readRegistryString(Platform& platform, RegistryHive hive, const std::string& key, const std::string& valueName,
                         std::string& output) {
-    const RegistryRead read = platform.readRegistryValue(hive, key, valueName, kRegistryValueLimit);
+    RegistryRead read = platform.readRegistryValue(hive, RegistryView::Own, key, valueName, kRegistryValueLimit);
+    bool sixtyFourBit = false;
+    if (!read.valueFound) {
+        // A 32-bit launcher on 64-bit Windows reads the 32-bit view; an agent
+        // whose 64-bit package registered it is found in the other view. A
+        // value of the first view, even an empty one, is never looked past.
+        const RegistryRead other =
+            platform.readRegistryValue(hive, RegistryView::SixtyFourBit, key, valueName, kRegistryValueLimit);
+        if (other.keyOpened && (other.valueFound || !read.keyOpened)) {
+            read = other;
+            sixtyFourBit = true;
+        }
+    }
     if (!read.keyOpened) return;
     output = read.valueRead ? read.data : std::string();
+    // %ProgramFiles%\Quillmark as Windows expands it; the result must fit
+    // the same limit as a value read as it stands.
+    if (read.valueRead && read.expandable) {
+        if (sixtyFourBit) output = withSixtyFourBitFolders(platform, platform.systemCodePage(), output);
+        output = platform.expandEnvironmentStrings(output);
+        if (output.size() + 1 > kRegistryValueLimit) output.clear();
+    }
 }
 
 void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources& sources, AgentDiscovery& result) {

@@ -43,8 +43,11 @@ inline constexpr std::size_t kRegistryValueLimit = 255;
 /// reference file, then refVersion from the agent's files. Traces both.
 void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources& sources, AgentDiscovery& result);
 
-/// Reads the string value into output: untouched when the key cannot be
-/// opened, empty when the value is missing or longer than 254 bytes.
+/// Reads the string value into output, from the program's own registry view
+/// or, when the key or the value is missing there, from the 64-bit view:
+/// untouched when the key opens in neither, empty when the value is missing
+/// or longer than 254 bytes. A REG_EXPAND_SZ value is expanded; an
+/// expansion longer than 254 bytes gives empty.
 void readRegistryString(Platform& platform, RegistryHive hive, const std::string& key, const std::string& valueName,
                         std::string& output);
 
@@ -54,7 +57,9 @@ void readRegistryString(Platform& platform, RegistryHive hive, const std::string
 std::string expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
                                      const std::string& launcherDir);
 
-/// Returns text with the first occurrence of pattern replaced.
-std::string replaceFirst(const std::string& text, const std::string& pattern, const std::string& replacement);
+/// Returns text with the first occurrence of pattern that begins on a
+/// character replaced; text unchanged when pattern is empty or absent.
+std::string replaceFirst(const CodePage& codePage, const std::string& text, const std::string& pattern,
+                         const std::string& replacement);
 
 }  // namespace launcher

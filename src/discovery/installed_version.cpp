@@ -21,8 +21,9 @@ std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& 
     trace.value("qmLocatoin", location);
     if (location.empty()) return std::nullopt;
 
+    const CodePage codePage = platform.systemCodePage();
     std::string agentDir = location;
-    stripTrailingSeparator(agentDir);
+    stripTrailingSeparator(codePage, agentDir);
     const std::string configFile = agentDir + "\\eclipse\\configuration\\config.ini";
     trace.value("configFile", configFile);
 
@@ -30,8 +31,8 @@ std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& 
     readConfigValue(platform, configFile, rawValue);
     if (rawValue.empty()) return std::nullopt;
 
-    std::string dataDir = collapseSeparators(unescapeDriveColon(rawValue));
-    stripTrailingSeparator(dataDir);
+    std::string dataDir = collapseSeparators(codePage, unescapeDriveColon(codePage, rawValue));
+    stripTrailingSeparator(codePage, dataDir);
     trace.value("appDataDir", dataDir);
     if (dataDir.empty()) return std::nullopt;
 
@@ -79,12 +80,14 @@ void readPackageVersion(Platform& platform, const std::string& path, std::string
     }
 }
 
-std::string unescapeDriveColon(const std::string& source) {
-    if (source.size() >= 3 && source[1] == '\\' && source[2] == ':') return source.substr(0, 1) + source.substr(2);
+std::string unescapeDriveColon(const CodePage& codePage, const std::string& source) {
+    if (source.size() >= 3 && !codePage.isLeadByte(source[0]) && source[1] == '\\' && source[2] == ':') {
+        return source.substr(0, 1) + source.substr(2);
+    }
     return source;
 }
 
-std::string collapseSeparators(const std::string& source) {
+std::string collapseSeparators(const CodePage& codePage, const std::string& source) {
     if (source.size() < 2) return source;
     std::string result;
     std::size_t i = 0;
@@ -93,10 +96,11 @@ std::string collapseSeparators(const std::string& source) {
         i = 2;
     }
     bool lastKeptSeparator = false;
-    for (; i < source.size(); ++i) {
+    for (std::size_t next = i; i < source.size(); i = next) {
+        next = codePage.next(source, i);
         const char c = source[i];
-        if (!isSeparator(c)) {
-            result += c;
+        if (next - i == 2 || !isSeparator(c)) {
+            result.append(source, i, next - i);
             lastKeptSeparator = false;
         } else if (lastKeptSeparator) {
             lastKeptSeparator = false;  // dropped: the next one is kept again

@@ -24,10 +24,10 @@ void readConfigValue(Platform& platform, const std::string& path, std::string& o
 void readPackageVersion(Platform& platform, const std::string& path, std::string& output);
 
 /// Returns source without the backslash of an escaped drive colon ("C\:").
-std::string unescapeDriveColon(const std::string& source);
+std::string unescapeDriveColon(const CodePage& codePage, const std::string& source);
 
 /// Returns source with runs of separators halved (a pair becomes one); two
 /// leading backslashes of a share path stay.
-std::string collapseSeparators(const std::string& source);
+std::string collapseSeparators(const CodePage& codePage, const std::string& source);
 
 }  // namespace launcher

@@ -18,7 +18,7 @@ std::string resolveInputFile(Platform& platform, const LauncherState& state) {
     if (value.empty()) return std::string();
     const std::string path = isAbsolutePath(platform, value) ? value : state.launcherDir + '\\' + value;
     std::string normalized;
-    normalizePath(normalized, path);
+    normalizePath(platform.systemCodePage(), normalized, path);
     return normalized;
 }
 

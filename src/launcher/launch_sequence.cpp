@@ -1,5 +1,7 @@
 #include "launcher/launch_sequence.h"
 
+#include <optional>
+
 #include "commands/launch_commands.h"
 #include "config/launcher_ini.h"
 #include "discovery/agent_location.h"
@@ -19,6 +21,10 @@ constexpr int kCodeGiveUp = 1;
 constexpr int kCodeUserCancel = 1602;
 constexpr int kCodeSetupCancel = 232;
 constexpr int kCodeRestartAgent = 23;
+// An installer that succeeded but needs a restart to finish (Windows
+// Installer's "restart required" and "restart started").
+constexpr int kCodeRestartRequired = 3010;
+constexpr int kCodeRestartStarted = 1641;
 
 // Every failure after the settings are known: its trace line first, then
 // the error box when dialogs are allowed, then the exit code.
@@ -68,9 +74,10 @@ int failNoInstaller(const Failure& fail, LauncherState& state) {
     return kCodeGiveUp;
 }
 
-// Builds and runs the installer. Returns 0 when it succeeded, otherwise the
-// run's exit code.
-int installAgent(Platform& platform, LauncherState& state, const Failure& fail) {
+// Builds and runs the installer. Returns the run's exit code when the run
+// ends here; nothing when it goes on, with restartCode set to the
+// installer's code when it succeeded but asked for a restart.
+std::optional<int> installAgent(Platform& platform, LauncherState& state, const Failure& fail, int& restartCode) {
     TraceFile& trace = state.traceFile;
     const bool msi = buildInstallerFor(platform, state);
     trace.block("Command to launch agent install");
@@ -86,7 +93,10 @@ int installAgent(Platform& platform, LauncherState& state, const Failure& fail) 
     trace.block("Return code of agent installer");
     trace.value("rc", rc);
     trace.value("InstallerProgram", state.InstallerProgram);
-    if (rc == 0) return 0;
+    if (rc == 0 || rc == kCodeRestartRequired || rc == kCodeRestartStarted) {
+        restartCode = rc;
+        return std::nullopt;
+    }
     // 232 means a cancel only from an executable installer.
     if (rc == kCodeUserCancel || (rc == kCodeSetupCancel && !msi)) {
         trace.line("Install Cancelled by user \n");
@@ -127,13 +137,15 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
 
     TraceFile& trace = state.traceFile;
     const Failure fail{platform, state};
+    int restartCode = 0;
     lookUpAgent(platform, state);
     writeAgentInfoBlocks(state, "Installed Agent Info");
     if (!isAgentRecentEnough(state)) {
         trace.line("Agent is not installed.  Prepare to install.\n");
         if (state.iniInstallerLocation.empty()) return LaunchOutcome{failNoInstaller(fail, state)};
-        const int installed = installAgent(platform, state, fail);
-        if (installed != 0) return LaunchOutcome{installed};
+        if (const std::optional<int> ended = installAgent(platform, state, fail, restartCode)) {
+            return LaunchOutcome{*ended};
+        }
         // A source that cannot be opened now keeps the first lookup's location.
         lookUpAgent(platform, state);
         writeAgentInfoBlocks(state, "Installed Agent Info (after install agent) ");
@@ -143,7 +155,7 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
         }
     }
 
-    buildAgentFor(state);
+    buildAgentFor(platform, state);
     trace.block("Command to launch agent");
     trace.value("AgentProgram", state.AgentProgram);
     trace.list("agentArglist", state.agentArglist);
@@ -153,7 +165,11 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
     }
     trace.value("isWait", state.isWait);
     trace.close();
-    return startAgent(platform, state);
+    LaunchOutcome outcome = startAgent(platform, state);
+    // Deployment tools read the restart from the exit code: it stands in
+    // for a 0, and any other outcome keeps its own code.
+    if (outcome.exitCode == 0) outcome.exitCode = restartCode;
+    return outcome;
 }
 
 }  // namespace
@@ -170,7 +186,7 @@ bool buildInstallerFor(Platform& platform, LauncherState& state) {
     if (msi) {
         buildMsiCommand(platform, settings, state);
     } else {
-        buildInstallerCommand(settings, state);
+        buildInstallerCommand(platform.systemCodePage(), settings, state);
     }
     return msi;
 }
@@ -179,12 +195,12 @@ bool installerExists(Platform& platform, const LauncherState& state, bool msi) {
     return msi ? pathExists(platform, state.installerImage) : programExists(platform, state.InstallerProgram);
 }
 
-void buildAgentFor(LauncherState& state) {
+void buildAgentFor(Platform& platform, LauncherState& state) {
     const AgentSettings settings{state.refLocation,        state.iniManagerLauncher, state.iniManagerLauncherSilent,
                                  state.isSilent,           state.argIsUserAdmin,     state.iniIsAdmin,
                                  state.inputFile,          state.appDataLocation,    state.nl,
                                  state.argManagerArgs,     state.iniManagerArgs};
-    buildAgentCommand(settings, state);
+    buildAgentCommand(platform.systemCodePage(), settings, state);
 }
 
 // LAUNCHER=eclipse\agent is not reported missing while eclipse\agent.exe
@@ -196,9 +212,10 @@ bool programExists(Platform& platform, const std::string& program) {
 void resolveLauncherIdentity(Platform& platform, const std::string& programName, LauncherIdentity& identity) {
     identity.launcherFullPath = findProgram(platform, programName);
     if (identity.launcherFullPath.empty()) identity.launcherFullPath = findProgram(platform, programName + ".exe");
-    identity.launcherDir = directoryPart(identity.launcherFullPath);
-    identity.launcherFile = filePart(identity.launcherFullPath);
-    identity.launcherName = stripExtension(identity.launcherFile);
+    const CodePage codePage = platform.systemCodePage();
+    identity.launcherDir = directoryPart(codePage, identity.launcherFullPath);
+    identity.launcherFile = filePart(codePage, identity.launcherFullPath);
+    identity.launcherName = stripExtension(codePage, identity.launcherFile);
 }
 
 LaunchOutcome runLaunchSequence(Platform& platform, LauncherState& state, const std::vector<std::string>& arguments) {

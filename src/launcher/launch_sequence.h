@@ -30,7 +30,7 @@ bool buildInstallerFor(Platform& platform, LauncherState& state);
 bool installerExists(Platform& platform, const LauncherState& state, bool msi);
 
 /// Builds the agent command of state with buildAgentCommand.
-void buildAgentFor(LauncherState& state);
+void buildAgentFor(Platform& platform, LauncherState& state);
 
 /// Returns true when the program exists, or when a start would find it
 /// with one of the extensions it tries (.com, .exe, .bat, .cmd).

@@ -8,28 +8,28 @@ namespace {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
-bool endsWithBackslash(const std::string& text) { return !text.empty() && text.back() == '\\'; }
-
 // A candidate counts when it names an existing file; a directory does not.
 bool isProgramFile(Platform& platform, const std::string& candidate) {
     return platform.pathKind(candidate) == PathKind::File;
-}
-
-std::string joinWithBackslash(const std::string& directory, const std::string& name) {
-    return endsWithBackslash(directory) ? directory + name : directory + '\\' + name;
 }
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 }  // namespace
 
+std::string joinWithBackslash(const CodePage& codePage, const std::string& directory, const std::string& name) {
+    return codePage.endsWith(directory, "\\") ? directory + name : directory + '\\' + name;
+}
+
 std::string findProgram(Platform& platform, const std::string& name) {
-    const bool absolute = (!name.empty() && name[0] == '\\') || (name.size() > 2 && name[1] == ':');
+    const CodePage codePage = platform.systemCodePage();
+    const bool absolute =
+        (!name.empty() && name[0] == '\\') || (name.size() > 2 && !codePage.isLeadByte(name[0]) && name[1] == ':');
     std::string candidate;
     if (absolute) {
         candidate = name;
-    } else if (name.find('\\') != std::string::npos) {
-        candidate = joinWithBackslash(platform.currentDirectory(), name);
+    } else if (codePage.find(name, "\\") != std::string::npos) {
+        candidate = joinWithBackslash(codePage, platform.currentDirectory(), name);
     } else {
         // A bare name: the current directory first, then every PATH entry.
         // Without a PATH variable only the current directory is searched.
@@ -42,7 +42,7 @@ std::string findProgram(Platform& platform, const std::string& name) {
             }
             std::size_t end = list.find(';', pos);
             if (end == std::string::npos) end = list.size();
-            candidate = joinWithBackslash(list.substr(pos, end - pos), name);
+            candidate = joinWithBackslash(codePage, list.substr(pos, end - pos), name);
             if (startsWith(candidate, ".\\") || startsWith(candidate, "..\\")) {
                 candidate = platform.currentDirectory() + '\\' + candidate;
             }
@@ -53,18 +53,18 @@ std::string findProgram(Platform& platform, const std::string& name) {
     return isProgramFile(platform, candidate) ? candidate : std::string();
 }
 
-std::string directoryPart(const std::string& path) {
-    const std::size_t slash = path.rfind('\\');
+std::string directoryPart(const CodePage& codePage, const std::string& path) {
+    const std::size_t slash = codePage.findLastOf(path, "\\");
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::string filePart(const std::string& path) {
-    const std::size_t slash = path.rfind('\\');
+std::string filePart(const CodePage& codePage, const std::string& path) {
+    const std::size_t slash = codePage.findLastOf(path, "\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string stripExtension(const std::string& name) {
-    const std::size_t dot = name.rfind('.');
+std::string stripExtension(const CodePage& codePage, const std::string& name) {
+    const std::size_t dot = codePage.findLastOf(name, ".");
     if (dot == std::string::npos || dot + 1 == name.size()) return name;
     return name.substr(0, dot);
 }
@@ -74,24 +74,26 @@ bool pathExists(Platform& platform, const std::string& path) {
     return platform.pathKind(path) != PathKind::Missing;
 }
 
-void stripTrailingSeparator(std::string& path) {
-    if (!path.empty() && isSeparator(path.back())) path.pop_back();
+void stripTrailingSeparator(const CodePage& codePage, std::string& path) {
+    if (codePage.endsWith(path, "\\") || codePage.endsWith(path, "/")) path.pop_back();
 }
 
 int isAbsolutePath(Platform& platform, const std::string& path) {
     return platform.pathIsRelative(path) == 1 ? 0 : 1;
 }
 
-int normalizePath(std::string& output, const std::string& input) {
+int normalizePath(const CodePage& codePage, std::string& output, const std::string& input) {
     output = input;
     std::string prefix;
     std::string segment;
     std::vector<std::string> stack;
     bool onlySeparators = true;
-    for (char c : input) {
-        if (!isSeparator(c)) {
+    for (std::size_t i = 0, next = 0; i < input.size(); i = next) {
+        next = codePage.next(input, i);
+        const char c = input[i];
+        if (next - i == 2 || !isSeparator(c)) {
             onlySeparators = false;
-            segment += c;
+            segment.append(input, i, next - i);
             continue;
         }
         if (onlySeparators) {

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/code_page.h"
+
 namespace launcher {
 
 /// What a file-status query says about a path.
@@ -16,6 +18,10 @@ enum class PathKind { Missing, File, Directory };
 
 /// The two registry hives the launcher reads from.
 enum class RegistryHive { CurrentUser, LocalMachine };
+
+/// Which view of the registry a read sees. A 32-bit program on 64-bit
+/// Windows sees the 32-bit view (WOW6432Node) unless it asks for the other.
+enum class RegistryView { Own, SixtyFourBit };
 
 /// The icon of a message box.
 enum class BoxIcon { Information, Error };
@@ -30,9 +36,11 @@ enum Csidl : int {
 
 /// Outcome of reading one registry value.
 struct RegistryRead {
-    bool keyOpened = false;  ///< the key could be opened for reading
-    bool valueRead = false;  ///< the value existed and fitted the byte limit
-    std::string data;        ///< the value's bytes up to the first NUL
+    bool keyOpened = false;    ///< the key could be opened for reading
+    bool valueFound = false;   ///< the key holds a value of that name
+    bool valueRead = false;    ///< the value existed and fitted the byte limit
+    bool expandable = false;   ///< the value is of type REG_EXPAND_SZ
+    std::string data;          ///< the value's bytes up to the first NUL
 };
 
 /// A file opened for reading, byte by byte, without any translation.
@@ -69,21 +77,27 @@ public:
     virtual std::optional<std::string> environmentVariable(const std::string& name) = 0;
     /// Returns the Windows system directory (where msiexec.exe lives).
     virtual std::string systemDirectory() = 0;
+    /// Returns the lead bytes of the system ANSI code page.
+    virtual CodePage systemCodePage() = 0;
+    /// Returns text with every %NAME% of a set variable replaced by its
+    /// value, as Windows expands REG_EXPAND_SZ data; empty when that fails.
+    virtual std::string expandEnvironmentStrings(const std::string& text) = 0;
 
     // Shell.
     /// Returns PathIsRelativeA's answer for path, as the shell gives it.
     virtual int pathIsRelative(const std::string& path) = 0;
-    /// Returns IsUserAnAdmin's answer, as the shell gives it.
+    /// Returns 1 when the user's token holds the Administrators group
+    /// (IsUserAnAdmin's answer), else 0.
     virtual int isUserAnAdmin() = 0;
     /// Returns the special folder's path without a trailing backslash, or
     /// nothing when the system cannot deliver it.
     virtual std::optional<std::string> specialFolder(int csidl) = 0;
 
     // Registry.
-    /// Reads one value of any type; limitBytes counts the terminator.
-    virtual RegistryRead readRegistryValue(RegistryHive hive, const std::string& key,
-                                           const std::string& valueName,
-                                           std::size_t limitBytes) = 0;
+    /// Reads one value of any type in the given view; limitBytes counts
+    /// the terminator.
+    virtual RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                           const std::string& valueName, std::size_t limitBytes) = 0;
 
     // Resources and text.
     /// Returns the user's default language identifier.

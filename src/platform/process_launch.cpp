@@ -3,13 +3,17 @@
 namespace launcher {
 
 std::string resolveProgramFile(Platform& platform, const std::string& path) {
-    const std::size_t slash = path.find_last_of("\\/");
+    // Without a file name there is nothing to look for: an empty name must
+    // never find ".exe" or ".cmd" in the current directory.
+    if (path.empty()) return std::string();
+    const CodePage codePage = platform.systemCodePage();
+    const std::size_t slash = codePage.findLastOf(path, "\\/");
     std::string program = path;
     std::size_t componentStart = 0;
     if (slash != std::string::npos) {
         componentStart = slash + 1;
     } else {
-        const std::size_t colon = path.find(':');
+        const std::size_t colon = codePage.find(path, ":");
         if (colon != std::string::npos) {
             componentStart = colon + 1;
         } else {
@@ -18,7 +22,8 @@ std::string resolveProgramFile(Platform& platform, const std::string& path) {
             componentStart = 2;
         }
     }
-    if (program.find('.', componentStart) != std::string::npos) {
+    if (componentStart == program.size()) return std::string();
+    if (codePage.find(program, ".", componentStart) != std::string::npos) {
         return platform.pathKind(program) != PathKind::Missing ? program : std::string();
     }
     // A name without extension is never started as it is.

@@ -29,8 +29,8 @@ private:
 
 class RegistryKey {
 public:
-    RegistryKey(HKEY root, const std::string& path) {
-        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
+    RegistryKey(HKEY root, const std::string& path, REGSAM view) {
+        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | view, &key_) != ERROR_SUCCESS) key_ = nullptr;
     }
     RegistryKey(const RegistryKey&) = delete;
     RegistryKey& operator=(const RegistryKey&) = delete;
@@ -126,7 +126,6 @@ private:
 };
 
 using PathIsRelativeAFunction = BOOL(WINAPI*)(LPCSTR);
-using IsUserAnAdminFunction = BOOL(WINAPI*)();
 using SHGetFolderPathAFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 using MessageBoxWFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
 
@@ -213,9 +212,41 @@ int Win32Platform::pathIsRelative(const std::string& path) {
     return pathIsRelativeA.get() ? pathIsRelativeA.get()(path.c_str()) : 1;
 }
 
+CodePage Win32Platform::systemCodePage() {
+    if (!codePage_) {
+        CodePage codePage;
+        for (unsigned byte = 0x80; byte <= 0xFF; ++byte) {
+            if (IsDBCSLeadByteEx(CP_ACP, static_cast<BYTE>(byte))) codePage.withLeadBytes(byte, byte);
+        }
+        codePage_ = codePage;
+    }
+    return *codePage_;
+}
+
+std::string Win32Platform::expandEnvironmentStrings(const std::string& text) {
+    std::vector<char> buffer(text.size() + 256);
+    for (;;) {
+        const DWORD length = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::string();
+        // The length counts the terminator.
+        if (length <= buffer.size()) return std::string(buffer.data());
+        buffer.resize(length);
+    }
+}
+
 int Win32Platform::isUserAnAdmin() {
-    static SystemFunction<IsUserAnAdminFunction> isUserAnAdminFunction(L"shell32.dll", "IsUserAnAdmin");
-    return isUserAnAdminFunction.get() ? isUserAnAdminFunction.get()() : 0;
+    // IsUserAnAdmin is CheckTokenMembership with the Administrators group;
+    // asked here directly, so that no run needs shell32.dll for it.
+    SID_IDENTIFIER_AUTHORITY authority = SECURITY_NT_AUTHORITY;
+    PSID administrators = nullptr;
+    if (!AllocateAndInitializeSid(&authority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                  0, &administrators)) {
+        return 0;
+    }
+    BOOL member = FALSE;
+    if (!CheckTokenMembership(nullptr, administrators, &member)) member = FALSE;
+    FreeSid(administrators);
+    return member ? 1 : 0;
 }
 
 std::optional<std::string> Win32Platform::specialFolder(int csidl) {
@@ -227,22 +258,25 @@ std::optional<std::string> Win32Platform::specialFolder(int csidl) {
     return std::string(buffer);
 }
 
-RegistryRead Win32Platform::readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
-                                              std::size_t limitBytes) {
+RegistryRead Win32Platform::readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                              const std::string& valueName, std::size_t limitBytes) {
     RegistryRead result;
-    RegistryKey opened(hive == RegistryHive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key);
+    RegistryKey opened(hive == RegistryHive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key,
+                       view == RegistryView::SixtyFourBit ? KEY_WOW64_64KEY : 0);
     if (opened.get() == nullptr) return result;
     result.keyOpened = true;
     // One byte more than the data may fill, so that the data can always be
     // terminated here.
     std::vector<char> buffer(limitBytes + 1, '\0');
     DWORD size = static_cast<DWORD>(limitBytes);
-    if (RegQueryValueExA(opened.get(), valueName.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(buffer.data()),
-                         &size) != ERROR_SUCCESS) {
-        return result;
-    }
+    DWORD type = REG_NONE;
+    const LONG status = RegQueryValueExA(opened.get(), valueName.c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(buffer.data()), &size);
+    result.valueFound = status != ERROR_FILE_NOT_FOUND;
+    if (status != ERROR_SUCCESS) return result;
     buffer[std::min<std::size_t>(size, limitBytes)] = '\0';
     result.valueRead = true;
+    result.expandable = type == REG_EXPAND_SZ;
     result.data = buffer.data();
     return result;
 }

@@ -2,6 +2,8 @@
 // stays free of <windows.h>; only win32_platform.cpp includes it.
 #pragma once
 
+#include <optional>
+
 #include "platform/platform.h"
 
 namespace launcher {
@@ -20,17 +22,22 @@ public:
     std::string currentDirectory() override;
     std::optional<std::string> environmentVariable(const std::string& name) override;
     std::string systemDirectory() override;
+    CodePage systemCodePage() override;
+    std::string expandEnvironmentStrings(const std::string& text) override;
     int pathIsRelative(const std::string& path) override;
     int isUserAnAdmin() override;
     std::optional<std::string> specialFolder(int csidl) override;
-    RegistryRead readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
-                                   std::size_t limitBytes) override;
+    RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                   const std::string& valueName, std::size_t limitBytes) override;
     std::uint16_t userDefaultLanguage() override;
     std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) override;
     std::string systemCodePageToUtf8(const std::string& text) override;
     void messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) override;
     int runAndWaitProcess(const std::string& program, const std::string& commandLine) override;
     bool startProcess(const std::string& program, const std::string& commandLine) override;
+
+private:
+    std::optional<CodePage> codePage_;  ///< asked once, on first use
 };
 
 }  // namespace launcher

@@ -55,13 +55,13 @@ TEST(EnvFile, DescribedMachine) {
     EXPECT_EQ(machine.openForReading("C:\\img\\disk1"), nullptr);
     EXPECT_EQ(machine.openForWriting("C:\\img\\new.txt"), nullptr);
 
-    const RegistryRead read = machine.readRegistryValue(RegistryHive::LocalMachine, "SOFTWARE\\norvex\\agent", "Location", 255);
+    const RegistryRead read = machine.readRegistryValue(RegistryHive::LocalMachine, RegistryView::Own, "SOFTWARE\\norvex\\agent", "Location", 255);
     EXPECT_TRUE(read.valueRead);
     EXPECT_EQ(read.data, "C:\\Program Files\\Agent");
-    const RegistryRead tooLong = machine.readRegistryValue(RegistryHive::LocalMachine, "Software\\Norvex\\Agent", "location", 22);
+    const RegistryRead tooLong = machine.readRegistryValue(RegistryHive::LocalMachine, RegistryView::Own, "Software\\Norvex\\Agent", "location", 22);
     EXPECT_TRUE(tooLong.keyOpened);
     EXPECT_FALSE(tooLong.valueRead);
-    EXPECT_FALSE(machine.readRegistryValue(RegistryHive::CurrentUser, "Software\\Norvex\\Agent", "location", 255).keyOpened);
+    EXPECT_FALSE(machine.readRegistryValue(RegistryHive::CurrentUser, RegistryView::Own, "Software\\Norvex\\Agent", "location", 255).keyOpened);
 
     EXPECT_EQ(machine.isUserAnAdmin(), 1);
     EXPECT_EQ(machine.userDefaultLanguage(), 1031);

@@ -58,7 +58,8 @@ TEST(Explain, InstallerCommands) {
               "\"C:\\img\\disk1\\setup.exe\" /S /L1031 /v\"/qn INSTALLDIR=\\\"C:\\Program Files\\Agent\\\" "
               "STANDALONE=false APPDATALOCATION=\\\"C:\\Data\\Agent\\\"\"");
     EXPECT_EQ(field(full, "installer", "runs"), "yes: the agent is missing or too old");
-    EXPECT_EQ(field(full, "outcome", "exitCode"), "the installer's code, or as when the agent is installed");
+    EXPECT_EQ(field(full, "outcome", "exitCode"),
+              "the installer's code, or as when the agent is installed; a restart code in place of a final 0");
     EXPECT_EQ(field(exe.explain({}), "installer", "commandLine"),
               "\"C:\\img\\disk1\\setup.exe\" /v\"IGNORED=1 IGNORED=2 STANDALONE=false\"");
     Machine bare("[INSTALLER]\nLOCATION=disk1\\setup.exe\n", "");

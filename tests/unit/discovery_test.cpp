@@ -61,13 +61,13 @@ TEST(PropertyList, LargeFilesLoadInLinearTime) {
 TEST(AgentFiles, PathOperations) {
     const std::pair<const char*, const char*> unescaped[] = {
         {"C\\:\\data", "C:\\data"}, {"C\\:", "C:"}, {"C\\", "C\\"}, {"ab\\:", "ab\\:"}, {"\\\\:", "\\:"}, {"", ""}};
-    for (const auto& [in, out] : unescaped) EXPECT_EQ(unescapeDriveColon(in), out) << in;
+    for (const auto& [in, out] : unescaped) EXPECT_EQ(unescapeDriveColon(CodePage(), in), out) << in;
     const std::pair<const char*, const char*> collapsed[] = {
         {"C:\\\\a\\\\b", "C:\\a\\b"},     {"\\\\\\\\srv\\\\s", "\\\\\\srv\\s"}, {"a\\\\\\b", "a\\\\b"},
         {"a\\\\\\\\b", "a\\\\b"},         {"a//b/\\c", "a/b/c"},               {"\\", "\\"},
         {"\\\\srv\\s", "\\\\srv\\s"},     {"ab", "ab"},
     };
-    for (const auto& [in, out] : collapsed) EXPECT_EQ(collapseSeparators(in), out) << in;
+    for (const auto& [in, out] : collapsed) EXPECT_EQ(collapseSeparators(CodePage(), in), out) << in;
 }
 
 TEST(AgentFiles, ReadConfigValue) {
@@ -148,8 +148,8 @@ TEST(Placeholders, FirstPlaceholderOfTheTableFirstOccurrenceOnly) {
     for (const Row& row : rows) EXPECT_EQ(expandFolderPlaceholders(platform, row.text, row.admin, "C:\\img\\"), row.expanded) << row.text;
     platform.folders.clear();  // a folder the system cannot give leaves the placeholder
     EXPECT_EQ(expandFolderPlaceholders(platform, "<HOME>\\r", 0, "C:\\img\\"), "<HOME>\\r");
-    EXPECT_EQ(replaceFirst("aXbX", "X", "y"), "aybX");
-    EXPECT_EQ(replaceFirst("ab", "", "y"), "ab");
+    EXPECT_EQ(replaceFirst(CodePage(), "aXbX", "X", "y"), "aybX");
+    EXPECT_EQ(replaceFirst(CodePage(), "ab", "", "y"), "ab");
 }
 
 TEST(AgentLocation, OutcomesForTheLocation) {
@@ -177,10 +177,56 @@ TEST(AgentLocation, OutcomesForTheLocation) {
         {"file with the key", "", "<CURRDIR>r.properties", 0,
          [](MemoryPlatform& p) { p.addFile("C:\\img\\r.properties", "location=C:\\F\n"); }, "C:\\F"},
         {"neither named", "", "", 0, [](MemoryPlatform&) {}, "earlier"},
+        // The 64-bit view, when the key or the value is missing in the own one.
+        {"key only in the 64-bit view", "Software\\Q", "", 0,
+         [&](MemoryPlatform& p) { p.registry64[hkcu] = {{"location", "C:\\S"}}; }, "C:\\S"},
+        {"value only in the 64-bit view", "Software\\Q", "", 1,
+         [&](MemoryPlatform& p) { p.registry[hklm] = {}; p.registry64[hklm] = {{"location", "C:\\S"}}; }, "C:\\S"},
+        {"64-bit key without the value", "Software\\Q", "", 0, [&](MemoryPlatform& p) { p.registry64[hkcu] = {}; }, ""},
+        {"empty value of the own view", "Software\\Q", "", 0,
+         [&](MemoryPlatform& p) { p.registry[hkcu] = {{"location", ""}}; p.registry64[hkcu] = {{"location", "C:\\S"}}; },
+         ""},
+        {"too long in the own view", "Software\\Q", "", 0,
+         [&](MemoryPlatform& p) {
+             p.registry[hkcu] = {{"location", std::string(255, 'x')}};
+             p.registry64[hkcu] = {{"location", "C:\\S"}};
+         },
+         ""},
+        // REG_EXPAND_SZ: expanded, within the same limit; a 64-bit package's
+        // %ProgramFiles% is the 64-bit folder.
+        {"a percent sign of REG_SZ stays", "Software\\Q", "", 0,
+         [&](MemoryPlatform& p) { p.registry[hkcu] = {{"location", "%ProgramFiles%\\Q"}}; }, "%ProgramFiles%\\Q"},
+        {"expandable value", "Software\\Q", "", 0,
+         [&](MemoryPlatform& p) {
+             p.expandableValues = true;
+             p.registry[hkcu] = {{"location", "%ProgramFiles%\\Q"}};
+         },
+         "C:\\PF86\\Q"},
+        {"expandable value of the 64-bit view", "Software\\Q", "", 0,
+         [&](MemoryPlatform& p) {
+             p.expandableValues = true;
+             p.registry64[hkcu] = {{"location", "%programfiles%\\Q%x%"}};
+         },
+         "C:\\PF\\Q%x%"},
+        {"expansion too long", "Software\\Q", "", 0,
+         [&](MemoryPlatform& p) {
+             p.expandableValues = true;
+             p.environment["Long"] = std::string(200, 'y');
+             p.registry[hkcu] = {{"location", "%Long%" + std::string(55, 'x')}};
+         },
+         ""},
+        {"expansion of 254 bytes", "Software\\Q", "", 0,
+         [&](MemoryPlatform& p) {
+             p.expandableValues = true;
+             p.environment["Long"] = std::string(200, 'y');
+             p.registry[hkcu] = {{"location", "%Long%" + std::string(54, 'x')}};
+         },
+         std::string(200, 'y') + std::string(54, 'x')},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         MemoryPlatform platform;
+        platform.environment = {{"ProgramFiles", "C:\\PF86"}, {"ProgramW6432", "C:\\PF"}};
         row.setup(platform);
         AgentDiscovery result{"earlier", "stale"};
         TraceFile trace;

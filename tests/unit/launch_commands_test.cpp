@@ -22,7 +22,7 @@ struct InstallerCase {
 
 std::string installerLine(const InstallerCase& c) {
     LaunchCommands commands;
-    buildInstallerCommand(c.settings(), commands);
+    buildInstallerCommand(CodePage(), c.settings(), commands);
     return joinArgVector(commands.installerArglist);
 }
 
@@ -30,7 +30,7 @@ TEST(InstallerCommand, ExecutableInstaller) {
     const InstallerCase full{.silent = 1, .nl = "de_DE", .appData = "C:\\Data\\Agent",
                              .argArgs = {"INSTALLDIR=C:\\Program Files\\Agent"}, .iniArgs = {"IGNORED=1", "IGNORED=2"}};
     LaunchCommands commands;
-    buildInstallerCommand(full.settings(), commands);
+    buildInstallerCommand(CodePage(), full.settings(), commands);
     EXPECT_EQ(commands.InstallerProgram, "C:\\img\\disk1\\setup.exe");
     EXPECT_EQ(commands.installerArglist.size(), 4u);
     EXPECT_EQ(joinArgVector(commands.installerArglist),
@@ -69,10 +69,10 @@ TEST(InstallerCommand, PackageAndRuntimeNames) {
     for (const char* yes : {"agent.msi", "a.msi", "d\\x.msi"}) EXPECT_TRUE(isMsiPackage(yes)) << yes;
     for (const char* no : {".msi", "AGENT.MSI", "agent.Msi", "agent.msix", ""}) EXPECT_FALSE(isMsiPackage(no)) << no;
     for (const char* yes : {"C:\\jre\\bin\\javaw.exe", "C:\\tools\\myjava", "java", "x\\java.exe", "javaw"}) {
-        EXPECT_TRUE(isJavaRuntime(yes)) << yes;
+        EXPECT_TRUE(isJavaRuntime(CodePage(), yes)) << yes;
     }
     for (const char* no : {"C:\\jre\\bin\\Java.exe", "C:\\jre\\bin\\JAVAW.EXE", "C:\\jre\\bin\\java.bat", "jav"}) {
-        EXPECT_FALSE(isJavaRuntime(no)) << no;
+        EXPECT_FALSE(isJavaRuntime(CodePage(), no)) << no;
     }
 }
 
@@ -90,7 +90,7 @@ struct AgentCase {
     Strings iniArgs{};
     std::string line() const {
         LaunchCommands commands;
-        buildAgentCommand({refLocation, launcher, launcherSilent, silent, argAdmin, iniAdmin, input, appData, nl,
+        buildAgentCommand(CodePage(), {refLocation, launcher, launcherSilent, silent, argAdmin, iniAdmin, input, appData, nl,
                            argArgs, iniArgs},
                           commands);
         return joinArgVector(commands.agentArglist);
@@ -140,6 +140,9 @@ TEST(ProgramFile, ResolutionBeforeStart) {
         {"java.exe", {".\\java.exe"}, ".\\java.exe"},
         {"C:tool", {"C:tool.bat"}, "C:tool.bat"},
         {"C:/x/tool.v2/run", {"C:/x/tool.v2/run.exe"}, "C:/x/tool.v2/run.exe"},
+        // No file name, no search: never .\.exe or C:\x\.cmd.
+        {"", {".\\.com", ".\\.exe", ".\\.bat", ".\\.cmd"}, ""},
+        {"C:\\x\\", {"C:\\x\\.exe"}, ""},
     };
     for (const Row& row : rows) {
         testing::MemoryPlatform platform;

@@ -11,6 +11,7 @@ namespace {
 using testing::goldenSection;
 using testing::MemoryPlatform;
 using testing::StartedProcess;
+using Strings = std::vector<std::string>;
 
 const std::pair<RegistryHive, std::string> kAgentKey{RegistryHive::CurrentUser, "Software\\Quillmark"};
 
@@ -186,6 +187,43 @@ TEST_F(LaunchSequence, SecondLookupKeepsTheFirstLocationWhenTheKeyIsGone) {
     EXPECT_EQ(run({"-wait"}).exitCode, 0);
     ASSERT_EQ(platform.processes.size(), 2u);
     EXPECT_EQ(platform.processes[1].program, "C:\\Agent\\eclipse\\agent.exe");
+}
+
+// 3010 and 1641 mean the installation succeeded and a restart is due: the
+// run goes on as after 0, and the restart code stands in for a final 0.
+TEST_F(LaunchSequence, InstallerThatAsksForARestart) {
+    struct RestartRow { const char* what; const char* installer; int code; bool installs; bool wait; std::vector<int> agent; int exitCode; };
+    const RestartRow rows[] = {
+        {"executable, handed over", "disk1\\inst.exe", 3010, true, false, {}, 3010},
+        {"MSI, handed over", "agent.msi", 1641, true, false, {}, 1641},
+        {"executable, agent ends with 0", "disk1\\inst.exe", 1641, true, true, {23, 0}, 1641},
+        {"MSI, agent ends with 5", "agent.msi", 3010, true, true, {5}, 5},
+        {"MSI, agent cannot start", "agent.msi", 3010, true, false, {-1}, -1},
+        {"executable, agent still missing", "disk1\\inst.exe", 3010, false, true, {}, 1},
+    };
+    platform.addFile("C:\\img\\disk1\\inst.exe", "");
+    platform.addFile("C:\\img\\agent.msi", "");
+    platform.addFile("C:\\Windows\\system32\\msiexec.exe", "");
+    for (const RestartRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        platform.registry.clear();
+        platform.boxes.clear();
+        platform.processes.clear();
+        platform.files["C:\\img\\setup.ini"] = iniFile(row.installer, "");
+        platform.exitCodes = row.agent;
+        platform.exitCodes.insert(platform.exitCodes.begin(), row.code);
+        platform.onProcess = [&](const StartedProcess& process) {
+            if (row.installs && process.program != "C:\\Agent\\eclipse\\agent.exe") installAgent(platform, "2.0");
+        };
+        const LaunchOutcome outcome = run(row.wait ? Strings{"-log", "C:\\t.log", "-wait"} : Strings{"-log", "C:\\t.log"});
+        EXPECT_EQ(outcome.exitCode, row.exitCode);
+        EXPECT_EQ(platform.processes.size(), 1 + (row.installs ? std::max<std::size_t>(row.agent.size(), 1) : 0));
+        EXPECT_EQ(platform.boxes.size(), row.installs ? 0u : 1u);
+        const std::string trace = platform.written["C:\\t.log"];
+        EXPECT_NE(trace.find("rc: (" + std::to_string(row.code) + ")\r\nInstallerProgram: ("), std::string::npos);
+        EXPECT_NE(trace.find("Installed Agent Info (after install agent)"), std::string::npos);
+        EXPECT_EQ(trace.find("Error installing agent"), std::string::npos);
+    }
 }
 
 TEST_F(LaunchSequence, AgentThatCannotStart) {

@@ -86,17 +86,35 @@ int MemoryPlatform::pathIsRelative(const std::string& path) {
     return 1;
 }
 
-RegistryRead MemoryPlatform::readRegistryValue(RegistryHive hive, const std::string& key,
+RegistryRead MemoryPlatform::readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
                                                const std::string& valueName, std::size_t limitBytes) {
     RegistryRead read;
-    const auto found = registry.find({hive, key});
-    if (found == registry.end()) return read;
+    const auto& keys = view == RegistryView::Own ? registry : registry64;
+    const auto found = keys.find({hive, key});
+    if (found == keys.end()) return read;
     read.keyOpened = true;
     const auto value = found->second.find(valueName);
-    if (value == found->second.end() || value->second.size() + 1 > limitBytes) return read;
+    if (value == found->second.end()) return read;
+    read.valueFound = true;
+    if (value->second.size() + 1 > limitBytes) return read;
     read.valueRead = true;
+    read.expandable = expandableValues;
     read.data = value->second.substr(0, value->second.find('\0'));
     return read;
+}
+
+std::string MemoryPlatform::expandEnvironmentStrings(const std::string& text) {
+    // %NAME% of a set variable is replaced; anything else stays as written.
+    std::string result;
+    std::size_t at = 0;
+    for (std::size_t open = text.find('%'); open != std::string::npos; open = text.find('%', at)) {
+        const std::size_t close = text.find('%', open + 1);
+        if (close == std::string::npos) break;
+        const auto value = find(environment, text.substr(open + 1, close - open - 1));
+        result.append(text, at, open - at).append(value ? *value : text.substr(open, close - open + 1));
+        at = close + 1;
+    }
+    return result.append(text, at, std::string::npos);
 }
 
 std::string MemoryPlatform::systemCodePageToUtf8(const std::string& text) {

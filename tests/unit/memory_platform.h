@@ -56,7 +56,10 @@ public:
     int admin = 0;
     std::map<int, std::string> folders;  ///< CSIDL to path
     /// (hive, key) to value name to data; a key listed here can be opened.
-    std::map<std::pair<RegistryHive, std::string>, std::map<std::string, std::string>> registry;
+    /// The program's own view, and the 64-bit view.
+    std::map<std::pair<RegistryHive, std::string>, std::map<std::string, std::string>> registry, registry64;
+    bool expandableValues = false;  ///< every value is of type REG_EXPAND_SZ
+    CodePage codePage;              ///< single-byte unless a test says otherwise
     std::uint16_t language = 1033;
     /// (block, language) to raw block; filled from the real message table.
     std::map<std::pair<int, std::uint16_t>, std::u16string> stringBlocks;
@@ -80,11 +83,13 @@ public:
     std::string currentDirectory() override { return currentDir; }
     std::optional<std::string> environmentVariable(const std::string& name) override { return find(environment, name); }
     std::string systemDirectory() override { return systemDir; }
+    CodePage systemCodePage() override { return codePage; }
+    std::string expandEnvironmentStrings(const std::string& text) override;
     int pathIsRelative(const std::string& path) override;
     int isUserAnAdmin() override { return admin; }
     std::optional<std::string> specialFolder(int csidl) override { return find(folders, csidl); }
-    RegistryRead readRegistryValue(RegistryHive hive, const std::string& key, const std::string& valueName,
-                                   std::size_t limitBytes) override;
+    RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                   const std::string& valueName, std::size_t limitBytes) override;
     std::uint16_t userDefaultLanguage() override { return language; }
     std::optional<std::u16string> stringBlock(int block, std::uint16_t lang) override {
         return find(stringBlocks, {block, lang});

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "commands/launch_commands.h"
+#include "discovery/installed_version.h"
 #include "memory_platform.h"
 #include "platform/path_utils.h"
+#include "platform/process_launch.h"
 
 namespace launcher {
 namespace {
@@ -18,10 +21,10 @@ TEST(PathParts, SplitDirectoryFileAndExtension) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.path);
-        EXPECT_EQ(directoryPart(row.path), row.dir);
-        EXPECT_EQ(filePart(row.path), row.file);
-        EXPECT_EQ(stripExtension(row.path), row.stripped);
-        EXPECT_EQ(directoryPart(row.path) + filePart(row.path), row.path);
+        EXPECT_EQ(directoryPart(CodePage(), row.path), row.dir);
+        EXPECT_EQ(filePart(CodePage(), row.path), row.file);
+        EXPECT_EQ(stripExtension(CodePage(), row.path), row.stripped);
+        EXPECT_EQ(directoryPart(CodePage(), row.path) + filePart(CodePage(), row.path), row.path);
     }
 }
 
@@ -41,7 +44,7 @@ TEST(NormalizePath, ResolvesDotsAndSeparators) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.input);
         std::string output = "junk";
-        EXPECT_EQ(normalizePath(output, row.input), row.result);
+        EXPECT_EQ(normalizePath(CodePage(), output, row.input), row.result);
         EXPECT_EQ(output, row.output);
     }
 }
@@ -50,7 +53,7 @@ TEST(StripTrailingSeparator, RemovesOneSeparatorOnly) {
     const std::pair<std::string, std::string> rows[] = {
         {"C:\\a\\\\", "C:\\a\\"}, {"C:\\", "C:"}, {"a/", "a"}, {"", ""}, {"a", "a"}};
     for (auto [input, expected] : rows) {
-        stripTrailingSeparator(input);
+        stripTrailingSeparator(CodePage(), input);
         EXPECT_EQ(input, expected);
     }
 }
@@ -116,6 +119,75 @@ TEST(PathExists, FilesDirectoriesAndWildcards) {
     EXPECT_FALSE(pathExists(platform, "C:\\a\\c.exe"));
     EXPECT_FALSE(pathExists(platform, "C:\\a\\?.exe"));
     EXPECT_FALSE(pathExists(platform, "C:\\a\\*"));
+}
+
+// The system code pages whose characters may take two bytes, by their lead
+// bytes, and 1252 as the single-byte control. 0x95 leads in all four.
+struct CodePageCase {
+    int number;
+    CodePage codePage;
+};
+const CodePageCase kCodePages[] = {
+    {932, CodePage().withLeadBytes(0x81, 0x9F).withLeadBytes(0xE0, 0xFC)},
+    {936, CodePage().withLeadBytes(0x81, 0xFE)},
+    {949, CodePage().withLeadBytes(0x81, 0xFE)},
+    {950, CodePage().withLeadBytes(0x81, 0xFE)},
+    {1252, CodePage()},
+};
+
+// 表 of code page 932 (0x95 0x5C): one character, whose second byte is a
+// backslash; the same bytes under 1252 are two characters.
+TEST(DoubleByteCodePages, SecondBytesAreNeverSeparators) {
+    using Operation = std::function<std::string(MemoryPlatform&, const std::string&)>;
+    const auto normalized = [](MemoryPlatform& p, const std::string& in) {
+        std::string out;
+        normalizePath(p.codePage, out, in);
+        return out;
+    };
+    struct Row { const char* what; Operation operation; std::string input; std::string doubleByte; std::string singleByte; };
+    const Row rows[] = {
+        {"directoryPart", [](MemoryPlatform& p, const std::string& in) { return directoryPart(p.codePage, in); },
+         "C:\\img\\\x95\\", "C:\\img\\", "C:\\img\\\x95\\"},
+        {"filePart", [](MemoryPlatform& p, const std::string& in) { return filePart(p.codePage, in); },
+         "C:\\img\\\x95\\.exe", "\x95\\.exe", ".exe"},
+        {"stripExtension", [](MemoryPlatform& p, const std::string& in) { return stripExtension(p.codePage, in); },
+         "a\x95.b", "a\x95.b", "a\x95"},
+        {"normalizePath joins", normalized, "C:\\img\\\x94\xad\x95\\\\\\setup.exe",
+         "C:\\img\\\x94\xad\x95\\\\setup.exe", "C:\\img\\\x94\xad\x95\\setup.exe"},
+        {"normalizePath climbs", normalized, "a\\\x95\\..\\b", "a\\\x95\\..\\b", "a\\b"},
+        {"stripTrailingSeparator",
+         [](MemoryPlatform& p, std::string in) { stripTrailingSeparator(p.codePage, in); return in; },
+         "C:\\\x95\\", "C:\\\x95\\", "C:\\\x95"},
+        {"collapseSeparators", [](MemoryPlatform& p, const std::string& in) { return collapseSeparators(p.codePage, in); },
+         "C:\\\\\x95\\\\d", "C:\\\x95\\\\d", "C:\\\x95\\d"},
+        {"unescapeDriveColon", [](MemoryPlatform& p, const std::string& in) { return unescapeDriveColon(p.codePage, in); },
+         "\x95\\:", "\x95\\:", "\x95:"},
+        {"isJavaRuntime",
+         [](MemoryPlatform& p, const std::string& in) { return std::string(isJavaRuntime(p.codePage, in) ? "yes" : "no"); },
+         "C:\\\x95java", "no", "yes"},
+        {"findProgram, relative to a folder ending in 0x5C",
+         [](MemoryPlatform& p, const std::string& in) { p.currentDir = "C:\\\x95\\"; return findProgram(p, in); },
+         "sub\\x.exe", "C:\\\x95\\\\sub\\x.exe", "C:\\\x95\\sub\\x.exe"},
+        {"findProgram, a bare name", [](MemoryPlatform& p, const std::string& in) { return findProgram(p, in); },
+         "\x95\\x.exe", "C:\\work\\.\\\x95\\x.exe", "C:\\work\\\x95\\x.exe"},
+        {"program file, extension search",
+         [](MemoryPlatform& p, const std::string& in) { return resolveProgramFile(p, in); }, "C:\\x.y\\\x95\\",
+         "C:\\x.y\\\x95\\.exe", ""},
+    };
+    for (const CodePageCase& page : kCodePages) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::to_string(page.number) + ": " + row.what);
+            MemoryPlatform platform;
+            platform.codePage = page.codePage;
+            for (const std::string& existing : {row.doubleByte, row.singleByte}) {
+                if (!existing.empty()) platform.addFile(existing, "");
+            }
+            EXPECT_EQ(row.operation(platform, row.input), page.number == 1252 ? row.singleByte : row.doubleByte);
+        }
+    }
+    // Half-width katakana (0xA1 to 0xDF) are single bytes in 932 only.
+    EXPECT_EQ(directoryPart(kCodePages[0].codePage, "C:\\\xB1\\x"), "C:\\\xB1\\");
+    EXPECT_EQ(directoryPart(kCodePages[1].codePage, "C:\\\xB1\\x"), "C:\\");
 }
 
 }  // namespace

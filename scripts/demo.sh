@@ -28,6 +28,7 @@ cp "$build/demo_agent.exe" "$stage/agent.exe"
 printf 'tessa.appDataLocation=C\\:\\\\Program Files\\\\Quillmark Demo Agent\\\\data\r\n' >"$stage/config.ini"
 printf "<installed>\r\n  <package id='com.norvex.tessa.agent' version='1.0.0'/>\r\n</installed>\r\n" >"$stage/installed.xml"
 sed -e 's/@AGENT_VERSION@/1.0.0/' -e 's/@REGISTRY_ROOT@/HKLM/' -e 's/@REGISTRY_KEY@/Software\\Quillmark Demo/' \
+    -e 's/@PROGRAM_FILES_FOLDER@/ProgramFilesFolder/' -e 's/@WIN64@/no/' \
     demo/agent.wxs.in >"$stage/agent.wxs"
 (cd "$stage" && wixl -o "$image/agent/QuillmarkDemoAgent.msi" agent.wxs)
 

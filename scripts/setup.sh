@@ -1,11 +1,13 @@
 #!/bin/sh
 # Installs what building and testing the launcher needs on Debian (bookworm):
-# the native and MinGW-w64 compilers, GoogleTest, Wine (32-bit), Xvfb and
-# wixl. Packages already present are left alone.
+# the native and MinGW-w64 compilers, GoogleTest, Wine (32- and 64-bit, so
+# that a prefix has both registry views), Xvfb, wixl, and the locale sources
+# from which the tests build Japanese and Chinese locales. Packages already
+# present are left alone.
 set -eu
 
 packages="cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
-          mingw-w64 wine wine32:i386 xvfb x11-utils wixl python3 zip"
+          mingw-w64 wine wine32:i386 wine64 xvfb x11-utils wixl python3 zip locales"
 
 missing=""
 for package in $packages; do

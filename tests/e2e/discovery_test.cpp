@@ -114,6 +114,73 @@ INSTANTIATE_TEST_SUITE_P(
                       Source::LauncherDir, "0", "${IMAGE}\\bin\\\\agent.properties", ""}),
     byName);
 
+// A 32-bit launcher on 64-bit Windows: its own registry view (WOW6432Node)
+// first, then the 64-bit view of the same hive when the key or its value is
+// missing there. An expandable value is expanded; in a value of the 64-bit
+// view, %ProgramFiles% is the 64-bit folder, as its package meant it.
+struct ViewCase : Case {
+    const char* own;        ///< "location" in the launcher's own view; nullptr: no key
+    const char* sixtyFour;  ///< "location" in the 64-bit view; nullptr: no key
+    bool expandable;        ///< written as REG_EXPAND_SZ rather than REG_SZ
+    bool inProgramFiles;    ///< the agents lie in the Program Files folders, not the image
+};
+
+class RegistryView : public ::testing::TestWithParam<ViewCase> {};
+
+std::string environment(const char* name) {
+    char value[MAX_PATH] = {};
+    GetEnvironmentVariableA(name, value, MAX_PATH);
+    return value;
+}
+
+TEST_P(RegistryView, FindsTheAgentInTheRightView) {
+    const ViewCase& row = GetParam();
+    LauncherImage image(agentIni());
+    // The agent in the 64-bit Program Files, a decoy in the 32-bit one.
+    const std::string programFiles64 = environment("ProgramW6432") + "\\QuillmarkE2E";
+    const std::string programFiles32 = environment("ProgramFiles") + "\\QuillmarkE2E";
+    const std::string root = row.inProgramFiles ? programFiles64 : image.dir();
+    const std::string decoyRoot = row.inProgramFiles ? programFiles32 : image.path("other");
+    for (const std::string& folder : {programFiles64, programFiles32}) removeTree(folder);
+    for (const auto& [folder, version] : {std::pair(root, "2.1.0"), std::pair(decoyRoot, "2.2.0")}) {
+        for (const PlannedFile& file : agentFiles(folder + "\\agent", version)) writeFileBytes(file.path, file.content);
+        CopyFileA(buildFile("stub_program.exe").c_str(), (folder + "\\agent\\eclipse\\agent.exe").c_str(), FALSE);
+    }
+    const TraceTokens tokens{{"${IMAGE}", image.dir()}, {"${OTHER}", decoyRoot}, {"${DRIVE}", image.dir().substr(2)}};
+    const auto write = [&](const char* location, View view) {
+        if (location == nullptr) return;
+        const std::string text = withTokens(location, tokens);
+        setRegistryValue(Hive::LocalMachine, kAgentKey, "location", row.expandable ? REG_EXPAND_SZ : REG_SZ,
+                         std::string(text.c_str(), text.size() + 1), view);
+    };
+    write(row.own, View::Own);
+    write(row.sixtyFour, View::SixtyFourBit);
+    // The two views are apart: what one was given, the other does not show.
+    EXPECT_EQ(readRegistryString(Hive::LocalMachine, kAgentKey, "location").has_value(), row.own != nullptr);
+
+    const RunResult result = image.launch("-wait -log trace.log");
+
+    // ISADMIN is empty: the machine hive, because the user holds the
+    // Administrators group; under Wine as root the shell says so too.
+    EXPECT_TRUE(IsUserAnAdmin());
+    EXPECT_EQ(lookupBlocks(image.readFile("trace.log")),
+              goldenTrace("discovery_registry.txt",
+                          {{"${LOCATION_FILE}", ""}, {"${IS_USER_ADMIN}", "1"}, {"${IMAGE}", root}}));
+    const std::string agent = root + "\\agent\\eclipse\\agent.exe";
+    EXPECT_EQ(recordedCalls(agent), Strings{"\"" + agent + "\""});
+    EXPECT_EQ(recordedCalls(decoyRoot + "\\agent\\eclipse\\agent.exe"), Strings{});
+    EXPECT_EQ(result.exitCode, 0);
+    for (const std::string& folder : {programFiles64, programFiles32}) removeTree(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , RegistryView,
+    ::testing::Values(ViewCase{"OnlyTheSixtyFourBitView", nullptr, "${IMAGE}\\agent", false, false},
+                      ViewCase{"OwnViewFirst", "${IMAGE}\\agent", "${OTHER}\\agent", false, false},
+                      ViewCase{"ExpandableValue", "%SystemDrive%${DRIVE}\\agent", nullptr, true, false},
+                      ViewCase{"SixtyFourBitProgramFiles", nullptr, "%ProgramFiles%\\QuillmarkE2E\\agent", true, true}),
+    byName);
+
 // The installed version against the required one: recent enough starts
 // the agent, too old ends at "no installer configured".
 struct VersionCase : Case {

@@ -142,27 +142,32 @@ private:
     std::string dir_;
 };
 
-// harness/registry.cpp: registry helpers. A 32-bit prefix has one registry
-// view, so what a test writes is what the launcher reads.
+// harness/registry.cpp: registry helpers. The prefix is a 64-bit one, as
+// most users' Windows is: the tests, like the launcher, are 32-bit programs
+// and see the 32-bit view (WOW6432Node) unless they name the other.
 
 /// The key that tests write under, in either hive, and the key that they
 /// name in LOCATION_KEY for an agent they register.
 inline constexpr const char* kTestsKey = "Software\\QuillmarkE2E";
 inline constexpr const char* kAgentKey = "Software\\QuillmarkE2E\\Agent";
 enum class Hive { CurrentUser, LocalMachine };
+/// The registry view of a 32-bit program, or the 64-bit one.
+enum class View { Own, SixtyFourBit };
 
 /// Writes a string value, creating the key; fails the test when it cannot.
-void setRegistryString(Hive hive, const std::string& key, const std::string& name, const std::string& value);
+void setRegistryString(Hive hive, const std::string& key, const std::string& name, const std::string& value,
+                       View view = View::Own);
 
 /// Writes a value of any registry type with exactly these data bytes.
 void setRegistryValue(Hive hive, const std::string& key, const std::string& name, std::uint32_t type,
-                      const std::string& data);
+                      const std::string& data, View view = View::Own);
 
 /// Returns a string value, or nothing when the key or the value is missing.
-std::optional<std::string> readRegistryString(Hive hive, const std::string& key, const std::string& name);
+std::optional<std::string> readRegistryString(Hive hive, const std::string& key, const std::string& name,
+                                              View view = View::Own);
 
 /// Deletes a key with all its subkeys and values; a missing key is fine.
-void deleteRegistryKey(Hive hive, const std::string& key);
+void deleteRegistryKey(Hive hive, const std::string& key, View view = View::Own);
 
 // harness/registry.cpp as well: the Windows Installer program of the system
 // directory replaced by the stub program for the life of an object, so that
@@ -239,8 +244,8 @@ std::string goldenTrace(const std::string& name, const TraceTokens& tokens);
 std::string agentIni(const std::string& version = "2.0", const std::string& launcher = "eclipse\\agent.exe");
 
 /// An image with the launcher (qmlaunch.exe unless named otherwise) and
-/// its INI file; the tests' registry keys (kTestsKey) in both hives are gone
-/// while it lives.
+/// its INI file; the tests' registry keys (kTestsKey) in both hives and both
+/// views are gone while it lives.
 class LauncherImage : public InstallImage {
 public:
     explicit LauncherImage(const std::string& ini, std::string launcher = "qmlaunch.exe")
@@ -257,8 +262,10 @@ public:
 
 private:
     static void clearKeys() {
-        deleteRegistryKey(Hive::LocalMachine, kTestsKey);
-        deleteRegistryKey(Hive::CurrentUser, kTestsKey);
+        for (View view : {View::Own, View::SixtyFourBit}) {
+            deleteRegistryKey(Hive::LocalMachine, kTestsKey, view);
+            deleteRegistryKey(Hive::CurrentUser, kTestsKey, view);
+        }
     }
     const std::string launcher_;
 };

@@ -20,8 +20,8 @@ std::uint16_t userLanguage() {
 std::uint16_t tableFor(std::uint16_t language) {
     // Swedish has no table of its own and gets English; Chinese (Hong Kong)
     // gets Traditional Chinese.
-    const std::map<std::uint16_t, std::uint16_t> tables = {{1033, 1033}, {1031, 1031}, {1041, 1041},
-                                                           {1049, 1049}, {1053, 1033}, {3076, 1028}};
+    const std::map<std::uint16_t, std::uint16_t> tables = {{1033, 1033}, {1031, 1031}, {1041, 1041}, {1049, 1049},
+                                                           {1053, 1033}, {2052, 2052}, {3076, 1028}};
     if (tables.count(language) == 0) ADD_FAILURE() << "no expected texts for user language " << language;
     return tables.count(language) ? tables.at(language) : 1033;
 }

@@ -126,6 +126,12 @@ INSTANTIATE_TEST_SUITE_P(
                     kMsiexecFailed},
         OutcomeCase{"MsiexecInstallsTheAgent", Installer::Msiexec, 0, "2.0.1", true, "", "-wait", 1, 0, "", "",
                     kAgentStarted},
+        // Success with a restart due: the agent starts, and the restart code
+        // stands in for its final 0.
+        OutcomeCase{"SetupRestartRequired3010", Installer::Stub, 3010, "2.0.1", true, "", "-wait", 1, 3010, "", "",
+                    kAgentStarted},
+        OutcomeCase{"MsiexecRestartStarted1641", Installer::Msiexec, 1641, "2.0.1", true, "", "-wait", 1, 1641, "", "",
+                    kAgentStarted},
         OutcomeCase{"InstallerError1603", Installer::Stub, 1603, "2.0.1", true, "", "-wait", 0, 1603, kFailed, "1603",
                     kSetupFailed},
         OutcomeCase{"SilentInstallerError1603", Installer::Stub, 1603, "2.0.1", true, "", "-silent", 0, 1603, "", "",

@@ -2,8 +2,10 @@
 // msiexec.exe: the launcher hands it STANDALONE and APPDATALOCATION, the
 // package records them and the agent's location in the registry and lays
 // down the agent with its config.ini and installed.xml, and the launcher
-// then finds the agent and starts it. Copies of msiexec.exe planted in the
-// image, the working directory and on PATH never run.
+// then finds the agent and starts it. The package is a 64-bit one: its key
+// is in the 64-bit registry view only, which the 32-bit launcher reads after
+// its own. Copies of msiexec.exe planted in the image, the working directory
+// and on PATH never run.
 #include "e2e.h"
 
 namespace e2e {
@@ -22,13 +24,14 @@ struct PackageRemoved {
                     .commandLine = "msiexec /x \"" + buildFile("e2e_agent.msi") + "\" /q",
                     .timeoutMilliseconds = 120000});
         removeTree(kAgentDir);
-        deleteRegistryKey(Hive::LocalMachine, kTestsKey);
+        deleteRegistryKey(Hive::LocalMachine, kTestsKey, View::SixtyFourBit);
     }
 };
 
 TEST(MsiPackage, InstallsThroughTheSystemsMsiexecAndStartsTheAgent) {
     const PackageRemoved notInstalled;
-    ASSERT_FALSE(readRegistryString(Hive::LocalMachine, kPackageKey, "location")) << "the package is still installed";
+    ASSERT_FALSE(readRegistryString(Hive::LocalMachine, kPackageKey, "location", View::SixtyFourBit))
+        << "the package is still installed";
     InstallImage image;
     const std::string launcher = image.addLauncher("qmlaunch.exe", "[INSTALLER]\r\nLOCATION=packages\\agent.msi\r\n"
                                                                    "[MANAGER]\r\nLOCATION_KEY=" + std::string(kPackageKey) +
@@ -48,9 +51,11 @@ TEST(MsiPackage, InstallsThroughTheSystemsMsiexecAndStartsTheAgent) {
               goldenTrace("msi_install_and_start.txt", {{"${IMAGE}", image.dir()}, {"${SYSTEM}", systemDirectory()}}));
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.boxes, Boxes{});
-    EXPECT_EQ(readRegistryString(Hive::LocalMachine, kPackageKey, "location"), kAgentDir + "\\");
-    EXPECT_EQ(readRegistryString(Hive::LocalMachine, kPackageKey, "standalone"), "false");
-    EXPECT_EQ(readRegistryString(Hive::LocalMachine, kPackageKey, "appDataLocation"), "C:\\ProgramData\\Quillmark E2E");
+    EXPECT_EQ(readRegistryString(Hive::LocalMachine, kPackageKey, "location"), std::nullopt);
+    EXPECT_EQ(readRegistryString(Hive::LocalMachine, kPackageKey, "location", View::SixtyFourBit), kAgentDir + "\\");
+    EXPECT_EQ(readRegistryString(Hive::LocalMachine, kPackageKey, "standalone", View::SixtyFourBit), "false");
+    EXPECT_EQ(readRegistryString(Hive::LocalMachine, kPackageKey, "appDataLocation", View::SixtyFourBit),
+              "C:\\ProgramData\\Quillmark E2E");
     const std::string agent = kAgentDir + "\\eclipse\\agent.exe";
     EXPECT_EQ(recordedCalls(agent), Strings{"\"" + agent + "\" -dataLocation \"C:\\ProgramData\\Quillmark E2E\""});
     for (const std::string& copy : planted) EXPECT_EQ(image.stubCalls(copy), Strings{}) << copy;

@@ -4,7 +4,9 @@
 #
 #   run_under_wine.sh PREFIX_DIR PROGRAM.exe [ARGUMENT...]
 #
-# PREFIX_DIR is created with `wineboot -i` when it holds no finished prefix.
+# PREFIX_DIR is created with `wineboot -i` when it holds no finished prefix:
+# a 64-bit one, as most users' Windows is, so that the 32-bit programs meet
+# the 32-bit registry view and the file-system redirection of WOW64.
 # A private Xvfb server makes message boxes real, blocking windows that the
 # tests can find and close; it is stopped again at the end, together with the
 # prefix's wineserver. The caller's LC_ALL chooses the user language that the
@@ -22,11 +24,11 @@ case $prefix in
 esac
 
 WINEPREFIX=$prefix
-WINEARCH=win32
+WINEARCH=win64
 WINEDEBUG=-all
 export WINEPREFIX WINEARCH WINEDEBUG
 
-ready_mark="$prefix/.e2e-prefix-ready"
+ready_mark="$prefix/.e2e-prefix64-ready"
 
 # Makes the prefix once; an interrupted attempt leaves no mark and is redone.
 make_prefix() {

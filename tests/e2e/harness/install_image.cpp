@@ -50,7 +50,7 @@ std::vector<std::string> recordedCalls(const std::string& stubPath) {
 
 std::vector<PlannedFile> agentFiles(const std::string& agentDir, const std::string& version) {
     const std::string dataDir = agentDir + "\\data";
-    const std::string escaped = dataDir.substr(0, 1) + "\\" + replaceAll(dataDir.substr(1), "\\", "\\\\");
+    const std::string escaped = dataDir.substr(0, 1) + "\\" + doubleBackslashes(dataDir.substr(1));
     return {
         {agentDir + "\\eclipse\\configuration\\config.ini",
          "#Configuration File\r\nosgi.install.area=file:/eclipse/\r\ntessa.appDataLocation=" + escaped + "\r\n"},

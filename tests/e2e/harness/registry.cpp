@@ -9,6 +9,8 @@ namespace {
 
 HKEY rootOf(Hive hive) { return hive == Hive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER; }
 
+REGSAM viewOf(View view) { return view == View::SixtyFourBit ? KEY_WOW64_64KEY : KEY_WOW64_32KEY; }
+
 const char* const kOverridesKey = "Software\\Wine\\DllOverrides";
 
 std::string savedOriginal() { return systemMsiexec() + ".e2e-original"; }
@@ -31,14 +33,16 @@ void restore() {
 
 }  // namespace
 
-void setRegistryString(Hive hive, const std::string& key, const std::string& name, const std::string& value) {
-    setRegistryValue(hive, key, name, REG_SZ, std::string(value.c_str(), value.size() + 1));
+void setRegistryString(Hive hive, const std::string& key, const std::string& name, const std::string& value,
+                       View view) {
+    setRegistryValue(hive, key, name, REG_SZ, std::string(value.c_str(), value.size() + 1), view);
 }
 
 void setRegistryValue(Hive hive, const std::string& key, const std::string& name, std::uint32_t type,
-                      const std::string& data) {
+                      const std::string& data, View view) {
     HKEY opened = nullptr;
-    LONG status = RegCreateKeyExA(rootOf(hive), key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &opened, nullptr);
+    LONG status = RegCreateKeyExA(rootOf(hive), key.c_str(), 0, nullptr, 0, KEY_WRITE | viewOf(view), nullptr,
+                                  &opened, nullptr);
     if (status == ERROR_SUCCESS) {
         status = RegSetValueExA(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                                 static_cast<DWORD>(data.size()));
@@ -47,17 +51,31 @@ void setRegistryValue(Hive hive, const std::string& key, const std::string& name
     if (status != ERROR_SUCCESS) ADD_FAILURE() << "cannot write registry value " << key << "\\" << name;
 }
 
-std::optional<std::string> readRegistryString(Hive hive, const std::string& key, const std::string& name) {
-    char data[4096] = {};
-    DWORD size = sizeof(data);
-    if (RegGetValueA(rootOf(hive), key.c_str(), name.c_str(), RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS) {
+std::optional<std::string> readRegistryString(Hive hive, const std::string& key, const std::string& name,
+                                              View view) {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(rootOf(hive), key.c_str(), 0, KEY_READ | viewOf(view), &opened) != ERROR_SUCCESS) {
         return std::nullopt;
     }
+    char data[4096] = {};
+    DWORD size = sizeof(data) - 1;
+    const LONG status =
+        RegQueryValueExA(opened, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(opened);
+    if (status != ERROR_SUCCESS) return std::nullopt;
     return std::string(data);
 }
 
-void deleteRegistryKey(Hive hive, const std::string& key) {
-    const LONG status = RegDeleteTreeA(rootOf(hive), key.c_str());
+void deleteRegistryKey(Hive hive, const std::string& key, View view) {
+    // The view is chosen by the key that the tree is deleted from.
+    const std::size_t slash = key.rfind('\\');
+    HKEY parent = nullptr;
+    LONG status = RegOpenKeyExA(rootOf(hive), slash == std::string::npos ? "" : key.substr(0, slash).c_str(), 0,
+                                KEY_ALL_ACCESS | viewOf(view), &parent);
+    if (status == ERROR_SUCCESS) {
+        status = RegDeleteTreeA(parent, key.substr(slash + 1).c_str());
+        RegCloseKey(parent);
+    }
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) {
         ADD_FAILURE() << "cannot delete registry key " << key << ", error " << status;
     }

@@ -10,6 +10,32 @@
 
 namespace e2e {
 
+namespace {
+
+// Paths are text in the system code page: made wide by the system's own
+// rules, so that the second byte of a double-byte character (0x5C in 表) is
+// never taken for a separator.
+std::filesystem::path widePath(const std::string& path) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    std::wstring wide(length, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), length);
+    return std::filesystem::path(wide);
+}
+
+}  // namespace
+
+std::string doubleBackslashes(const std::string& text) {
+    std::string doubled;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(text[i])) && i + 1 < text.size()) {
+            doubled.append(text, i++, 2);
+        } else {
+            doubled += text[i] == '\\' ? "\\\\" : std::string(1, text[i]);
+        }
+    }
+    return doubled;
+}
+
 std::string toUtf8(const std::wstring& text) {
     if (text.empty()) return std::string();
     const int length =
@@ -36,15 +62,15 @@ std::string withoutExtension(const std::string& path) {
 }
 
 bool readWholeFile(const std::string& path, std::string& bytes) {
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(widePath(path), std::ios::binary);
     if (file) bytes.assign(std::istreambuf_iterator<char>(file), {});
     return static_cast<bool>(file);
 }
 
 bool writeWholeFile(const std::string& path, const std::string& bytes) {
-    const std::size_t slash = path.find_last_of("\\/");
-    if (slash != std::string::npos) makeDirectories(path.substr(0, slash));
-    std::ofstream file(path, std::ios::binary);
+    std::error_code ignored;
+    std::filesystem::create_directories(widePath(path).parent_path(), ignored);
+    std::ofstream file(widePath(path), std::ios::binary);
     return file && file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && file.flush();
 }
 
@@ -52,12 +78,12 @@ bool pathExists(const std::string& path) { return GetFileAttributesA(path.c_str(
 
 void makeDirectories(const std::string& path) {
     std::error_code ignored;
-    std::filesystem::create_directories(path, ignored);
+    std::filesystem::create_directories(widePath(path), ignored);
 }
 
 void removeTree(const std::string& path) {
     std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
+    std::filesystem::remove_all(widePath(path), ignored);
 }
 
 std::vector<std::string> directoryEntries(const std::string& path) {

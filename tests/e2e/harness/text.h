@@ -1,6 +1,6 @@
 // Text and file helpers of the harness, shared with the stub program (so
 // without GoogleTest): UTF-16 to UTF-8, line ends, and whole files and
-// folders read and written byte for byte.
+// folders read and written byte for byte. Paths are in the system code page.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +18,10 @@ std::string withCrLf(const std::string& text);
 
 /// Returns text with every occurrence of from replaced by to.
 std::string replaceAll(std::string text, const std::string& from, const std::string& to);
+
+/// Returns text with every backslash doubled, as the agent escapes paths
+/// in config.ini; second bytes of double-byte characters stay as they are.
+std::string doubleBackslashes(const std::string& text);
 
 /// Returns the path without the extension of its file name.
 std::string withoutExtension(const std::string& path);

@@ -10,14 +10,15 @@
 #   bench/launch_overhead.sh [REPETITIONS] [WARMUP]     (100 and 5 by default: single
 #   runs under Wine spread from 25 to 70 ms, and 30 rounds left the median
 #   ratio wandering between 1.1 and 1.25)
-# COMPARE="name=/path/to/other/launcher.exe ..." adds other builds of the
+# LAUNCHER=/path/to/launcher.exe measures another build in the rows launcher and
+# default. COMPARE="name=/path/to/other/launcher.exe ..." adds other builds of the
 # launcher to the same rounds (each with the same INI file).
 set -eu
 cd "$(dirname "$0")/.."
 repetitions=${1:-100}
 warmup=${2:-5}
 root=$(pwd)
-launcher=$root/build/win32/launcher.exe
+launcher=${LAUNCHER:-$root/build/win32/launcher.exe}
 out=$root/build/bench/launch
 prefix=$root/build/bench/wineprefix
 [ -f "$launcher" ] || { echo "no $launcher: cmake --preset win32 && cmake --build --preset win32" >&2; exit 1; }
@@ -59,11 +60,14 @@ printf '#Configuration\r\nosgi.install.area=file\\:/C\\:/bench/agent/eclipse\r\n
     printf "  <package id='com.norvex.tessa.agent' version='7.3.1.v20240611' installed='2024-06-11T15:02:03'/>\r\n</installed>\r\n"
 } > "$c/agentdata/installed.xml"
 
-# The same launcher with an INI file that leaves ISADMIN out: it then asks
-# the shell (IsUserAnAdmin, shell32.dll) which hive to read; under Wine as
-# root the answer is yes, so the agent is registered in both hives.
-cp "$launcher" "$c/image/launcher_asks_shell.exe"
-grep -v '^ISADMIN=' "$c/image/launcher.ini" > "$c/image/launcher_asks_shell.ini"
+# The same launcher with docs/example.ini, as most packagers leave it:
+# ISADMIN empty, so the user's group membership decides which hive is read
+# (under Wine as root: the machine's, so the agent is registered in both
+# hives), with an MSI installer, arguments, a data location and a locale.
+cp "$launcher" "$c/image/launcher_default.exe"
+sed -e 's/^LOCATION_KEY=.*/LOCATION_KEY=Software\\QuillmarkBench\\Agent/' -e 's/^VERSION=.*/VERSION=7.3.1/' \
+    -e 's/$/\r/' docs/example.ini > "$c/image/launcher_default.ini"
+grep -q '^ISADMIN=.$' "$c/image/launcher_default.ini" || { echo "docs/example.ini no longer leaves ISADMIN empty" >&2; exit 1; }
 
 wineserver -p || true  # keep the server up between the runs (it may be up already)
 wine reg add 'HKCU\Software\QuillmarkBench\Agent' /v location /d 'C:\bench\agent' /f >/dev/null
@@ -84,7 +88,7 @@ wine "$out/launch_timer.exe" "$repetitions" "$warmup" \
     launcher 'C:\bench\image\launcher.exe -wait' \
     null 'C:\bench\image\null_launcher.exe "C:\bench\agent\eclipse\agent.exe"' \
     batch 'cmd.exe /c C:\bench\image\launch.cmd' \
-    asks_shell 'C:\bench\image\launcher_asks_shell.exe -wait' "$@" > "$results.raw" || status=$?
+    default 'C:\bench\image\launcher_default.exe -wait' "$@" > "$results.raw" || status=$?
 wineserver -k || true
 [ $status -eq 0 ] || { echo "launch_timer failed (status $status)" >&2; exit 1; }
 tr -d '\r' < "$results.raw" > "$results"

@@ -171,15 +171,25 @@ std::optional<std::string> EnvPlatform::hostPath(const std::string& windowsPath)
 PathKind EnvPlatform::pathKind(const std::string& path) {
     const std::optional<std::string> host = hostPath(path);
     std::error_code ec;
-    if (!host || path.find_first_of("?*") != std::string::npos) return PathKind::Missing;
+    if (path.find_first_of("?*") != std::string::npos) return PathKind::Missing;
+    if (!host) {
+        // The system folder, unless a map names it, holds msiexec.exe.
+        std::string normal;
+        std::string system;
+        normalizePath(CodePage(), normal, path);
+        normalizePath(CodePage(), system, settings_.systemDir);
+        if (equalsIgnoringCase(normal, system)) return PathKind::Directory;
+        return equalsIgnoringCase(normal, system + "\\msiexec.exe") ? PathKind::File : PathKind::Missing;
+    }
     const fs::file_status status = fs::status(*host, ec);
     if (fs::is_directory(status)) return PathKind::Directory;
     return fs::is_regular_file(status) ? PathKind::File : PathKind::Missing;
 }
 
 std::unique_ptr<InputFile> EnvPlatform::openForReading(const std::string& path) {
-    if (pathKind(path) != PathKind::File) return nullptr;
-    std::FILE* file = std::fopen(hostPath(path)->c_str(), "rb");
+    const std::optional<std::string> host = hostPath(path);
+    if (!host || pathKind(path) != PathKind::File) return nullptr;  // msiexec.exe has no bytes to read
+    std::FILE* file = std::fopen(host->c_str(), "rb");
     if (file == nullptr) return nullptr;
     return std::make_unique<HostFile>(file);
 }

@@ -2,7 +2,8 @@
 // away from Windows. Windows paths of the image (and of any other mapped
 // folder) stand for folders of the host; registry values, special folders,
 // the administrator flag, the current directory and the user's language
-// come from the file. It never writes and never starts anything.
+// come from the file; the system folder holds msiexec.exe. It never writes
+// and never starts anything.
 #pragma once
 
 #include <map>

@@ -73,6 +73,8 @@ TEST(Explain, InstallerCommands) {
               "C:\\WINDOWS\\system32\\msiexec.exe /i \"C:\\img\\agent.msi\" /q \"TARGETDIR=C:\\Program Files\\Agent\" "
               "REBOOT=ReallySuppress STANDALONE=false APPDATALOCATION=\"C:\\Data\\Agent\"");
     EXPECT_EQ(field(package, "installer", "exists"), "yes (C:\\img\\agent.msi)");
+    // The described system folder holds msiexec.exe.
+    EXPECT_EQ(field(package, "installer", "programFile"), "C:\\WINDOWS\\system32\\msiexec.exe");
 }
 
 TEST(Explain, AgentCommandsOfAnInstalledAgent) {

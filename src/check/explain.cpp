@@ -1,11 +1,13 @@
 #include "check/explain.h"
 
+#include <cctype>
 #include <set>
 
 #include "commands/launch_commands.h"
 #include "launcher/command_line.h"
 #include "launcher/effective_settings.h"
 #include "launcher/launch_sequence.h"
+#include "messages/messages.h"
 #include "platform/path_utils.h"
 #include "platform/process_launch.h"
 
@@ -16,11 +18,14 @@ namespace {
 // The name under which the lookup's trace is kept in memory.
 constexpr const char* kLookupTrace = "launcher-check lookup trace";
 
-const char* yesNo(bool value) { return value ? "yes" : "no"; }
-
-std::string programFile(Platform& platform, const std::string& program) {
+void programFile(Platform& platform, const std::string& program, Section& out) {
     const std::string file = resolveProgramFile(platform, program);
-    return file.empty() ? "none: the start would fail with -1" : file;
+    out.text("programFile", file, file.empty() ? "none: the start would fail with -1" : std::string());
+}
+
+// Trace labels of flags begin with "is" and a capital (isUserAdmin, isAdmin()).
+bool isFlagLabel(const std::string& label) {
+    return label.size() > 2 && label.starts_with("is") && std::isupper(static_cast<unsigned char>(label[2]));
 }
 
 void settingsSection(const LauncherState& state, const std::vector<std::string>& options, Section& out) {
@@ -34,7 +39,8 @@ void settingsSection(const LauncherState& state, const std::vector<std::string>&
     out.text("nl", state.nl);
     out.text("inputFile", state.inputFile);
     out.text("mode", launchModeName(state.mode));
-    out.text("trace", state.isDebug == 1 ? state.argLogFile + " (not written now)" : "none");
+    out.text("trace", state.isDebug == 1 ? state.argLogFile : std::string(),
+             state.isDebug == 1 ? "not written by launcher-check" : "no -log option");
 }
 
 // Looks the agent up with the launcher's own lookup, and shows the values
@@ -44,16 +50,17 @@ void locationSection(ReadOnlyPlatform& platform, LauncherState& state, Section& 
                                : !state.iniManagerLocationFile.empty() ? "reference file"
                                                                        : "none";
     out.text("source", source);
-    if (source == "registry") {
-        out.text("registryKey", std::string(state.isUserAdmin ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
-                                    state.iniManagerLocationKey + " (value \"location\")");
-    }
     TraceFile trace;
     trace.open(platform, kLookupTrace);
     const AgentSources sources{state.iniManagerLocationKey, state.iniManagerLocationFile, state.isUserAdmin,
                                state.launcherDir};
+    const std::size_t reads = platform.registryReads().size();
     findInstalledAgent(platform, trace, sources, state);
     trace.close();
+    if (platform.registryReads().size() > reads) {
+        out.text("registryKey", platform.registryReads()[reads]);
+        out.text("registryValue", "location");
+    }
 
     const std::string& text = platform.captured().at(kLookupTrace);
     std::set<std::string> seen;
@@ -66,35 +73,42 @@ void locationSection(ReadOnlyPlatform& platform, LauncherState& state, Section& 
         const std::size_t open = line.find(": (");
         if (open == std::string::npos || !line.ends_with(')')) continue;
         const std::string label = line.substr(0, open);
-        if (seen.insert(label).second) out.text(label, line.substr(open + 3, line.size() - open - 4));
+        if (!seen.insert(label).second) continue;
+        const std::string value = line.substr(open + 3, line.size() - open - 4);
+        if (isFlagLabel(label) && (value == "0" || value == "1")) {
+            out.number(label, value == "1" ? 1 : 0);
+        } else {
+            out.text(label, value);
+        }
     }
     out.text("refLocation", state.refLocation);
     out.text("refVersion", state.refVersion);
     out.text("iniManagerVersion", state.iniManagerVersion);
-    std::string found = "no: no installed version was found";
+    std::string why = "no installed version was found";
     if (isAgentRecentEnough(state)) {
-        found = "yes: " + state.refVersion + " is at least the required version";
+        why = state.refVersion + " is at least the required version";
     } else if (!state.refVersion.empty()) {
-        found = "no: " + state.refVersion + " is older than " + state.iniManagerVersion;
+        why = state.refVersion + " is older than " + state.iniManagerVersion;
     }
-    out.text("agentFound", found);
+    out.flag("agentFound", isAgentRecentEnough(state), why);
 }
 
 // Returns whether the installer (or package) exists.
 bool installerSection(Platform& platform, LauncherState& state, Section& out) {
-    out.text("runs", isAgentRecentEnough(state) ? "no: the agent is installed" : "yes: the agent is missing or too old");
+    const bool runs = !isAgentRecentEnough(state);
+    out.flag("runs", runs, runs ? "the agent is missing or too old" : "the agent is installed");
     if (state.iniInstallerLocation.empty()) {
-        out.text("kind", "none configured");
+        out.text("kind", "none", "no installer is configured");
         return false;
     }
     const bool msi = buildInstallerFor(platform, state);
     const std::string& tested = msi ? state.installerImage : state.InstallerProgram;
     const bool exists = installerExists(platform, state, msi);
-    out.text("kind", msi ? "MSI package" : "executable installer");
+    out.text("kind", msi ? "msi" : "executable", msi ? "an MSI package, run by msiexec.exe" : std::string());
     out.text("InstallerProgram", state.InstallerProgram);
     if (msi) out.text("installerImage", state.installerImage);
-    out.text("exists", std::string(yesNo(exists)) + " (" + tested + ")");
-    out.text("programFile", programFile(platform, state.InstallerProgram));
+    out.flag("exists", exists, (msi ? "the package " : "the program ") + tested);
+    programFile(platform, state.InstallerProgram, out);
     out.list("installerArglist", state.installerArglist);
     out.text("commandLine", joinArgVector(state.installerArglist));
     return exists;
@@ -103,48 +117,49 @@ bool installerSection(Platform& platform, LauncherState& state, Section& out) {
 bool agentSection(Platform& platform, LauncherState& state, Section& out) {
     buildAgentFor(platform, state);
     const bool exists = programExists(platform, state.AgentProgram);
-    if (!isAgentRecentEnough(state)) {
-        out.text("note", "built with the location known now; after installing, the launcher looks it up again");
-    }
-    out.text("AgentProgram", state.AgentProgram);
-    out.text("exists", yesNo(exists));
-    out.text("programFile", programFile(platform, state.AgentProgram));
+    out.text("AgentProgram", state.AgentProgram,
+             isAgentRecentEnough(state)
+                 ? std::string()
+                 : "built with the location known now; after installing, the launcher looks it up again");
+    out.flag("exists", exists);
+    programFile(platform, state.AgentProgram, out);
     out.list("agentArglist", state.agentArglist);
     out.text("commandLine", joinArgVector(state.agentArglist));
-    out.text("start", state.isWait == 1 ? "waits for the agent, and starts it again while it exits with code 23"
-                                        : "hands over: the launcher ends with code 0 once the agent runs");
+    out.flag("waits", state.isWait == 1,
+             state.isWait == 1 ? "waits for the agent, and starts it again while it exits with code 23"
+                               : "hands over: the launcher ends once the agent runs");
     return exists;
 }
 
 void outcomeSection(const LauncherState& state, bool installerExists, bool agentExists, Section& out) {
-    const auto failure = [&](const char* id, const char* why) {
-        return std::string("fails: ") + why + "; message " + id +
-               (state.isDialogAllowed == 1 ? " in an error box" : ", not shown (silent)");
+    const auto failure = [&](int id, const char* why) {
+        out.text("result", "fail", why);
+        out.number("message", id, state.isDialogAllowed == 1 ? "shown in an error box" : "not shown (silent)");
+        out.number("exitCode", 1);
     };
-    std::string result;
-    std::string code = "1";
     if (isAgentRecentEnough(state)) {
         if (!agentExists) {
-            result = failure("2011", "the agent program cannot be found");
+            failure(kMsgAgentNotFound, "the agent program cannot be found");
         } else if (state.isWait == 1) {
-            result = "starts the agent and waits for it";
-            code = "the agent's last exit code (-1 when it cannot start)";
+            out.text("result", "start-agent", "starts the agent and waits for it");
+            out.none("exitCode", "the agent's last exit code (-1 when it cannot start)");
         } else {
-            result = "starts the agent and ends at once";
-            code = "0 (-1 when the agent cannot start)";
+            out.text("result", "start-agent", "starts the agent and ends at once");
+            out.number("exitCode", 0, "-1 when the agent cannot start");
         }
     } else if (state.iniInstallerLocation.empty()) {
-        result = failure(state.mode == LaunchMode::EXTENSION ? "2017" : "2011", "no installer is configured");
+        failure(state.mode == LaunchMode::EXTENSION ? kMsgAgentNotFoundExtension : kMsgAgentNotFound,
+                "no installer is configured");
     } else if (!installerExists) {
-        result = failure("2013", "the installer cannot be found");
+        failure(kMsgInstallerNotFound, "the installer cannot be found");
     } else {
-        result = "runs the installer and waits; with exit code 0, or 3010 or 1641 (success, restart needed), it "
-                 "looks for the agent again and starts it, 1602 (and 232 from an executable installer) end the run "
-                 "as cancelled, any other code is an error";
-        code = "the installer's code, or as when the agent is installed; a restart code in place of a final 0";
+        out.text("result", "install",
+                 "runs the installer and waits for it; with exit code 0, or 3010 or 1641 (success, restart needed), "
+                 "it looks for the agent again and starts it; 1602 (and 232 from an executable installer) end the run "
+                 "as cancelled; any other code is an error");
+        out.none("exitCode", "the installer's code, or as when the agent is installed; a restart code in place of a "
+                             "final 0");
     }
-    out.text("result", result);
-    out.text("exitCode", code);
 }
 
 }  // namespace
@@ -155,8 +170,8 @@ Explanation explainRun(ReadOnlyPlatform& platform, const std::string& launcherPa
     LauncherState state;
     resolveLauncherIdentity(platform, launcherPath, state);
     Section launcher{"launcher", {}};
-    if (state.launcherFullPath.empty()) {
-        launcher.text("note", "no launcher program of this name in the image; explained as if it stood there");
+    const bool found = !state.launcherFullPath.empty();
+    if (!found) {
         state.launcherFullPath = launcherPath;
         const CodePage codePage = platform.systemCodePage();
         state.launcherDir = directoryPart(codePage, launcherPath);
@@ -164,7 +179,9 @@ Explanation explainRun(ReadOnlyPlatform& platform, const std::string& launcherPa
         state.launcherName = stripExtension(codePage, state.launcherFile);
     }
     const std::string iniPath = state.launcherDir + state.launcherName + ".ini";
-    launcher.text("launcherFullPath", state.launcherFullPath);
+    launcher.text("launcherFullPath", state.launcherFullPath,
+                  found ? std::string()
+                        : "no launcher program of this name in the image; explained as if it stood there");
     launcher.text("launcherDir", state.launcherDir);
     launcher.text("launcherName", state.launcherName);
     launcher.text("iniFile", iniPath);
@@ -178,8 +195,8 @@ Explanation explainRun(ReadOnlyPlatform& platform, const std::string& launcherPa
     arguments.insert(arguments.end(), options.begin(), options.end());
     Section outcome{"outcome", {}};
     if (parseCommandLine(arguments, state) == ParseResult::HelpRequested) {
-        outcome.text("result", "shows its usage box");
-        outcome.text("exitCode", "0");
+        outcome.text("result", "usage", "shows its usage box");
+        outcome.number("exitCode", 0);
         explanation.sections.push_back(outcome);
         return explanation;
     }

@@ -30,14 +30,26 @@ struct LintReport {
     std::string error;               ///< set when the file cannot be checked
 };
 
-/// One value of an explained run.
+/// Version of the JSON output's layout; raised whenever a member changes
+/// its meaning or type, or disappears.
+inline constexpr int kJsonSchemaVersion = 1;
+
+/// One value of an explained run. Its value is only the value; words about
+/// it go in note.
 struct Field {
-    enum class Kind { Text, Number, List };
+    enum class Kind {
+        Text,
+        Number,
+        Flag,  ///< 1 or 0: JSON 1 or 0, text yes or no
+        List,
+        None,  ///< no value can be known before the run: JSON null
+    };
     std::string label;
     Kind kind = Kind::Text;
     std::string text;
     long number = 0;
     std::vector<std::string> list;
+    std::string note;  ///< prose about the value, or empty
 };
 
 /// A group of values, such as the effective settings.
@@ -45,13 +57,16 @@ struct Section {
     std::string name;
     std::vector<Field> fields;
 
-    void text(const std::string& label, const std::string& value);
-    void number(const std::string& label, long value);
+    void text(const std::string& label, const std::string& value, const std::string& note = std::string());
+    void number(const std::string& label, long value, const std::string& note = std::string());
+    void flag(const std::string& label, bool value, const std::string& note = std::string());
     void list(const std::string& label, const std::vector<std::string>& values);
+    void none(const std::string& label, const std::string& note);
 };
 
 /// What --explain found.
 struct Explanation {
+    std::vector<std::string> notes;  ///< how the file was chosen
     std::vector<Section> sections;
     std::string error;  ///< set when the run cannot be explained
 };

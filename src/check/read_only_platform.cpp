@@ -26,6 +26,13 @@ std::unique_ptr<OutputFile> ReadOnlyPlatform::openForWriting(const std::string& 
     return std::make_unique<MemoryOutput>(target);
 }
 
+RegistryRead ReadOnlyPlatform::readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                                const std::string& valueName, std::size_t limitBytes) {
+    registryReads_.push_back((hive == RegistryHive::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
+                             key + (view == RegistryView::SixtyFourBit ? " (64-bit view)" : ""));
+    return inner_.readRegistryValue(hive, view, key, valueName, limitBytes);
+}
+
 void ReadOnlyPlatform::messageBox(const std::u16string& text, const std::u16string& title, BoxIcon) {
     refused_.push_back("message box: " + utf16ToUtf8(title) + ": " + utf16ToUtf8(text));
 }

@@ -1,7 +1,8 @@
 // A platform that only looks: it forwards every reading service to another
 // platform and refuses everything that would change the machine. Files
 // opened for writing go to memory, processes are never started, and
-// message boxes are never shown; each attempt is recorded.
+// message boxes are never shown; each attempt is recorded, and so is every
+// registry key read.
 #pragma once
 
 #include <map>
@@ -20,6 +21,9 @@ public:
     const std::map<std::string, std::string>& captured() const { return captured_; }
     /// Returns what was refused: process starts and message boxes.
     const std::vector<std::string>& refused() const { return refused_; }
+    /// Returns the registry keys read, such as "HKEY_CURRENT_USER\Software\Agent", in order; a
+    /// read of the 64-bit view ends in " (64-bit view)".
+    const std::vector<std::string>& registryReads() const { return registryReads_; }
 
     PathKind pathKind(const std::string& path) override { return inner_.pathKind(path); }
     std::unique_ptr<InputFile> openForReading(const std::string& path) override { return inner_.openForReading(path); }
@@ -37,9 +41,7 @@ public:
     int isUserAnAdmin() override { return inner_.isUserAnAdmin(); }
     std::optional<std::string> specialFolder(int csidl) override { return inner_.specialFolder(csidl); }
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                   const std::string& valueName, std::size_t limitBytes) override {
-        return inner_.readRegistryValue(hive, view, key, valueName, limitBytes);
-    }
+                                   const std::string& valueName, std::size_t limitBytes) override;
     std::uint16_t userDefaultLanguage() override { return inner_.userDefaultLanguage(); }
     std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) override {
         return inner_.stringBlock(blockNumber, language);
@@ -53,6 +55,7 @@ private:
     Platform& inner_;
     std::map<std::string, std::string> captured_;
     std::vector<std::string> refused_;
+    std::vector<std::string> registryReads_;
 };
 
 }  // namespace launcher::check

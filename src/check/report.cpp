@@ -46,35 +46,69 @@ std::string where(const LintReport& report, const Finding& finding) {
     return report.file + ":" + std::to_string(finding.line) + ":" + std::to_string(finding.column);
 }
 
-void jsonField(std::string& out, const Field& field) {
-    out += jsonString(field.label) + ":";
+std::string jsonList(const std::vector<std::string>& items) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i) out += (i ? "," : "") + jsonString(items[i]);
+    return out + "]";
+}
+
+std::string jsonValue(const Field& field) {
     switch (field.kind) {
     case Field::Kind::Text:
-        out += jsonString(field.text);
-        break;
+        return jsonString(field.text);
     case Field::Kind::Number:
-        out += std::to_string(field.number);
-        break;
+    case Field::Kind::Flag:
+        return std::to_string(field.number);
     case Field::Kind::List:
-        out += "[";
-        for (std::size_t i = 0; i < field.list.size(); ++i) out += (i ? "," : "") + jsonString(field.list[i]);
-        out += "]";
+        return jsonList(field.list);
+    case Field::Kind::None:
         break;
     }
+    return "null";
+}
+
+std::string textValue(const Field& field) {
+    std::string value;
+    switch (field.kind) {
+    case Field::Kind::Text:
+        value = field.text;
+        break;
+    case Field::Kind::Number:
+        value = std::to_string(field.number);
+        break;
+    case Field::Kind::Flag:
+        value = field.number != 0 ? "yes" : "no";
+        break;
+    case Field::Kind::List:
+        value = "(" + std::to_string(field.list.size()) + ")";
+        break;
+    case Field::Kind::None:
+        return field.note;
+    }
+    if (field.note.empty()) return value;
+    return value.empty() ? "(" + field.note + ")" : value + " (" + field.note + ")";
 }
 
 }  // namespace
 
-void Section::text(const std::string& label, const std::string& value) {
-    fields.push_back(Field{label, Field::Kind::Text, value, 0, {}});
+void Section::text(const std::string& label, const std::string& value, const std::string& note) {
+    fields.push_back(Field{label, Field::Kind::Text, value, 0, {}, note});
 }
 
-void Section::number(const std::string& label, long value) {
-    fields.push_back(Field{label, Field::Kind::Number, std::string(), value, {}});
+void Section::number(const std::string& label, long value, const std::string& note) {
+    fields.push_back(Field{label, Field::Kind::Number, std::string(), value, {}, note});
+}
+
+void Section::flag(const std::string& label, bool value, const std::string& note) {
+    fields.push_back(Field{label, Field::Kind::Flag, std::string(), value ? 1 : 0, {}, note});
 }
 
 void Section::list(const std::string& label, const std::vector<std::string>& values) {
-    fields.push_back(Field{label, Field::Kind::List, std::string(), 0, values});
+    fields.push_back(Field{label, Field::Kind::List, std::string(), 0, values, std::string()});
+}
+
+void Section::none(const std::string& label, const std::string& note) {
+    fields.push_back(Field{label, Field::Kind::None, std::string(), 0, {}, note});
 }
 
 std::string asUtf8(const std::string& text) {
@@ -139,14 +173,12 @@ std::string renderText(const LintReport& report) {
 
 std::string renderJson(const LintReport& report) {
     const int code = exitCodeOf(report);
-    std::string out = "{\"tool\":\"launcher-check\",\"file\":" + jsonString(report.file);
-    out += ",\"status\":";
+    std::string out = "{\"tool\":\"launcher-check\",\"schemaVersion\":" + std::to_string(kJsonSchemaVersion);
+    out += ",\"mode\":\"check\",\"file\":" + jsonString(report.file) + ",\"status\":";
     out += code == kExitClean ? "\"clean\"" : code == kExitWarnings ? "\"warnings\"" : "\"error\"";
     out += ",\"exitCode\":" + std::to_string(code);
     if (!report.error.empty()) out += ",\"error\":" + jsonString(report.error);
-    out += ",\"notes\":[";
-    for (std::size_t i = 0; i < report.notes.size(); ++i) out += (i ? "," : "") + jsonString(report.notes[i]);
-    out += "],\"findings\":[";
+    out += ",\"notes\":" + jsonList(report.notes) + ",\"findings\":[";
     for (std::size_t i = 0; i < report.findings.size(); ++i) {
         const Finding& f = report.findings[i];
         out += i ? "," : "";
@@ -159,19 +191,13 @@ std::string renderJson(const LintReport& report) {
 
 std::string renderText(const Explanation& explanation) {
     std::string out;
+    for (const std::string& note : explanation.notes) out += "note: " + note + "\n";
     for (const Section& section : explanation.sections) {
         out += section.name + "\n";
         for (const Field& field : section.fields) {
-            out += "  " + field.label + ": ";
-            if (field.kind == Field::Kind::Number) {
-                out += std::to_string(field.number) + "\n";
-            } else if (field.kind == Field::Kind::Text) {
-                out += field.text + "\n";
-            } else {
-                out += "(" + std::to_string(field.list.size()) + ")\n";
-                for (std::size_t i = 0; i < field.list.size(); ++i) {
-                    out += "    [" + std::to_string(i) + "] " + field.list[i] + "\n";
-                }
+            out += "  " + field.label + ": " + textValue(field) + "\n";
+            for (std::size_t i = 0; i < field.list.size(); ++i) {
+                out += "    [" + std::to_string(i) + "] " + field.list[i] + "\n";
             }
         }
     }
@@ -180,16 +206,21 @@ std::string renderText(const Explanation& explanation) {
 }
 
 std::string renderJson(const Explanation& explanation) {
-    std::string out = "{\"tool\":\"launcher-check\",\"mode\":\"explain\"";
+    std::string out = "{\"tool\":\"launcher-check\",\"schemaVersion\":" + std::to_string(kJsonSchemaVersion);
+    out += ",\"mode\":\"explain\"";
     out += ",\"exitCode\":" + std::to_string(explanation.error.empty() ? kExitClean : kExitUnreadable);
     if (!explanation.error.empty()) out += ",\"error\":" + jsonString(explanation.error);
+    out += ",\"notes\":" + jsonList(explanation.notes);
     for (const Section& section : explanation.sections) {
+        std::string notes;
         out += "," + jsonString(section.name) + ":{";
         for (std::size_t i = 0; i < section.fields.size(); ++i) {
-            if (i > 0) out += ",";
-            jsonField(out, section.fields[i]);
+            const Field& field = section.fields[i];
+            out += (i > 0 ? "," : "") + jsonString(field.label) + ":" + jsonValue(field);
+            if (field.note.empty()) continue;
+            notes += (notes.empty() ? "" : ",") + jsonString(field.label) + ":" + jsonString(field.note);
         }
-        out += "}";
+        out += std::string(section.fields.empty() ? "" : ",") + "\"notes\":{" + notes + "}}";
     }
     return out + "}\n";
 }

@@ -163,7 +163,7 @@ int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
 
     if (options.explain) {
         Explanation explanation = explainRun(platform, windowsFolder + "\\" + image.exe, options.launcherOptions);
-        for (const std::string& note : image.notes) explanation.sections.front().text("choice", note);
+        explanation.notes = image.notes;
         out << (options.json ? renderJson(explanation) : renderText(explanation));
         return explanation.error.empty() ? kExitClean : kExitUnreadable;
     }

@@ -41,7 +41,9 @@ std::string field(const Explanation& explanation, const std::string& section, co
     for (const Section& s : explanation.sections) {
         if (s.name != section) continue;
         for (const Field& f : s.fields) {
-            if (f.label == label) return f.kind == Field::Kind::Number ? std::to_string(f.number) : f.text;
+            if (f.label != label) continue;
+            if (f.kind == Field::Kind::None) return "null";
+            return f.kind == Field::Kind::Text ? f.text : std::to_string(f.number);
         }
     }
     return "(no " + section + " " + label + ")";
@@ -57,9 +59,8 @@ TEST(Explain, InstallerCommands) {
     EXPECT_EQ(field(full, "installer", "commandLine"),
               "\"C:\\img\\disk1\\setup.exe\" /S /L1031 /v\"/qn INSTALLDIR=\\\"C:\\Program Files\\Agent\\\" "
               "STANDALONE=false APPDATALOCATION=\\\"C:\\Data\\Agent\\\"\"");
-    EXPECT_EQ(field(full, "installer", "runs"), "yes: the agent is missing or too old");
-    EXPECT_EQ(field(full, "outcome", "exitCode"),
-              "the installer's code, or as when the agent is installed; a restart code in place of a final 0");
+    EXPECT_EQ(field(full, "installer", "runs"), "1");
+    EXPECT_EQ(field(full, "outcome", "exitCode"), "null");
     EXPECT_EQ(field(exe.explain({}), "installer", "commandLine"),
               "\"C:\\img\\disk1\\setup.exe\" /v\"IGNORED=1 IGNORED=2 STANDALONE=false\"");
     Machine bare("[INSTALLER]\nLOCATION=disk1\\setup.exe\n", "");
@@ -72,9 +73,15 @@ TEST(Explain, InstallerCommands) {
     EXPECT_EQ(field(package, "installer", "commandLine"),
               "C:\\WINDOWS\\system32\\msiexec.exe /i \"C:\\img\\agent.msi\" /q \"TARGETDIR=C:\\Program Files\\Agent\" "
               "REBOOT=ReallySuppress STANDALONE=false APPDATALOCATION=\"C:\\Data\\Agent\"");
-    EXPECT_EQ(field(package, "installer", "exists"), "yes (C:\\img\\agent.msi)");
+    EXPECT_EQ(field(package, "installer", "exists"), "1");
     // The described system folder holds msiexec.exe.
     EXPECT_EQ(field(package, "installer", "programFile"), "C:\\WINDOWS\\system32\\msiexec.exe");
+    // Flags and numbers are JSON numbers; words about a value go to the section's notes.
+    const std::string json = renderJson(package);
+    for (const char* member : {"\"schemaVersion\":1,", "\"runs\":1,", "\"exists\":1,", "\"isSilent\":1,",
+                               "\"exitCode\":null,", "\"notes\":{\"runs\":\"the agent is missing or too old\""}) {
+        EXPECT_NE(json.find(member), std::string::npos) << member << " in " << json;
+    }
 }
 
 TEST(Explain, AgentCommandsOfAnInstalledAgent) {
@@ -87,10 +94,10 @@ TEST(Explain, AgentCommandsOfAnInstalledAgent) {
               "\"C:\\Program Files\\Agent\\jre\\bin\\java.exe\" -jar \"C:\\Program Files\\Agent\\eclipse\\startup.jar\" "
               "-silent -nosplash -isAdmin -input C:\\img\\install.xml -dataLocation C:\\Data\\Agent -nl de_DE "
               "-record \"C:\\my files\\rec.xml\"");
-    EXPECT_EQ(field(run, "agentLocation", "registryKey"), "HKEY_LOCAL_MACHINE\\Software\\Norvex\\Agent (value \"location\")");
+    EXPECT_EQ(field(run, "agentLocation", "registryKey"), "HKEY_LOCAL_MACHINE\\Software\\Norvex\\Agent");
     EXPECT_EQ(field(run, "agentLocation", "configFile"), "C:\\Program Files\\Agent\\eclipse\\configuration\\config.ini");
-    EXPECT_EQ(field(run, "agentLocation", "agentFound"), "yes: 1.2.3 is at least the required version");
-    EXPECT_EQ(field(run, "outcome", "result"), "starts the agent and waits for it");
+    EXPECT_EQ(field(run, "agentLocation", "agentFound"), "1");
+    EXPECT_EQ(field(run, "outcome", "result"), "start-agent");
     // Nothing was started or shown; only the lookup's own trace went to memory.
     EXPECT_TRUE(java.platform().refused().empty());
     EXPECT_EQ(java.platform().captured().size(), 1u);
@@ -100,9 +107,10 @@ TEST(Explain, AgentCommandsOfAnInstalledAgent) {
                 "admin = yes\nmap C:\\Agent = agent\n" + kAgentKey + "C:\\Agent\n");
     const Explanation plain = own.explain({});
     EXPECT_EQ(field(plain, "agent", "commandLine"), "\"C:\\Agent\\eclipse\\agent.exe\"");
-    EXPECT_EQ(field(plain, "agentLocation", "agentFound"), "no: 1.2.3 is older than 1.3");
-    EXPECT_EQ(field(plain, "outcome", "result"), "fails: no installer is configured; message 2011 in an error box");
-    EXPECT_EQ(field(own.explain({"-input", "x", "-help"}), "outcome", "result"), "shows its usage box");
+    EXPECT_EQ(field(plain, "agentLocation", "agentFound"), "0");
+    EXPECT_EQ(field(plain, "outcome", "result"), "fail");
+    EXPECT_EQ(field(plain, "outcome", "message"), "2011");
+    EXPECT_EQ(field(own.explain({"-input", "x", "-help"}), "outcome", "result"), "usage");
 }
 
 TEST(Explain, ReadOnlyPlatformChangesNothing) {

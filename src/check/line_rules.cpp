@@ -25,14 +25,6 @@ std::string joined(const std::vector<std::string>& items, const std::string& las
     return out;
 }
 
-std::string keysOf(IniSection section) {
-    std::vector<std::string> names;
-    for (const IniKey& key : iniKeys()) {
-        if (key.section == section) names.push_back(key.name);
-    }
-    return joined(names, " and ");
-}
-
 const IniKey* findKeyIgnoringCase(IniSection section, std::string_view name) {
     for (const IniKey& key : iniKeys()) {
         if (key.section == section && equalsIgnoringCase(key.name, name)) return &key;
@@ -49,6 +41,16 @@ std::vector<std::string> sectionsWithKey(std::string_view name, IniSection excep
     return labels;
 }
 
+std::vector<std::string> keyNames(IniSection section) {
+    std::vector<std::string> names;
+    for (const IniKey& key : iniKeys()) {
+        if (key.section == section) names.push_back(key.name);
+    }
+    return names;
+}
+
+std::string keysOf(IniSection section) { return joined(keyNames(section), " and "); }
+
 bool isBlankOrTab(char c) { return c == ' ' || c == '\t'; }
 
 bool isPlainNumber(std::string_view part) {
@@ -64,6 +66,93 @@ std::string digitsOf(std::string_view part) {
     if (start == std::string_view::npos) return "0";
     const std::size_t end = part.find_first_not_of("0123456789", start);
     return std::string(part.substr(start, end == std::string_view::npos ? end : end - start));
+}
+
+// Edits that turn a into b (insert, delete, replace, or swap two neighbours),
+// letters compared in any case.
+std::size_t editDistance(std::string_view a, std::string_view b) {
+    const auto same = [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) ==
+                                                  std::tolower(static_cast<unsigned char>(y)); };
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t replace = d[i - 1][j - 1] + (same(a[i - 1], b[j - 1]) ? 0 : 1);
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, replace});
+            if (i > 1 && j > 1 && same(a[i - 1], b[j - 2]) && same(a[i - 2], b[j - 1])) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// The candidates nearest to word, when near enough to be a slip of the pen:
+// at most two edits, and at most one in three characters.
+std::vector<std::string> nearest(std::string_view word, const std::vector<std::string>& candidates) {
+    std::vector<std::string> best;
+    std::size_t bestDistance = std::min<std::size_t>(2, word.size() / 3);
+    for (const std::string& candidate : candidates) {
+        const std::size_t distance = editDistance(word, candidate);
+        if (distance > bestDistance) continue;
+        if (distance < bestDistance) best.clear();
+        bestDistance = distance;
+        best.push_back(candidate);
+    }
+    return best;
+}
+
+// "3.1.0" for a version: its three numbers as the launcher reads them.
+std::string versionDigits(std::string_view value) {
+    const VersionParts parts = splitVersion(value);
+    return std::to_string(parts.major) + "." + std::to_string(parts.minor) + "." + std::to_string(parts.micro);
+}
+
+// "installed 3.1.0 counts as too old, 3.1.1 as recent enough", by the
+// launcher's own comparison.
+std::string verdicts(const std::vector<std::string>& installed, const std::string& required) {
+    std::vector<std::string> parts;
+    for (const std::string& version : installed) {
+        parts.push_back((parts.empty() ? "installed " + version + " counts" : version) +
+                        (compareVersions(version, required) < 0 ? " as too old" : " as recent enough"));
+    }
+    return joined(parts, ", ");
+}
+
+// Whether the first three dot-separated parts of a version are plain
+// numbers; meant is the version with each part cut to its first digits.
+bool plainVersion(std::string_view value, std::string& meant) {
+    std::vector<std::string_view> numbers;
+    std::string_view rest = value;
+    bool plain = true;
+    while (numbers.size() < 3) {
+        const std::size_t dot = rest.find('.');
+        numbers.push_back(rest.substr(0, dot));
+        plain = plain && isPlainNumber(numbers.back());
+        if (dot == std::string_view::npos || dot + 1 == rest.size()) {
+            rest = std::string_view();
+            break;
+        }
+        rest = rest.substr(dot + 1);
+    }
+    meant.clear();
+    for (std::string_view part : numbers) meant += (meant.empty() ? "" : ".") + digitsOf(part);
+    if (!rest.empty()) meant += "." + std::string(rest);
+    return plain;
+}
+
+// The version with a comma, hyphen, underscore, slash or blank between two
+// digits written as a dot.
+std::string withDots(std::string text) {
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    for (std::size_t i = 1; i + 1 < text.size(); ++i) {
+        if (std::string_view(",-_/ ").find(text[i]) != std::string_view::npos && digit(text[i - 1]) &&
+            digit(text[i + 1])) {
+            text[i] = '.';
+        }
+    }
+    return text;
 }
 
 // How the launcher reads a version: three numbers and a qualifier.
@@ -138,6 +227,15 @@ void LineRules::bracketLine(int number, std::string_view line, const std::string
         }
         break;
     }
+    if (rule == "section-unknown") {
+        std::vector<std::string> labels;
+        for (IniSection known : kSections) labels.push_back(sectionLabel(known));
+        if (const std::vector<std::string> near = nearest(trimmed, labels); !near.empty()) {
+            rule = "section-misspelled";
+            message = "The launcher knows no section " + quoted(trimmed) + "; did you mean " + joined(near, " or ") + "?";
+            fix = "Write \"" + near[0] + "\".";
+        }
+    }
     std::string effect;
     if (closes) {
         effect = section != IniSection::None
@@ -209,6 +307,14 @@ void LineRules::unknownKey(int number, const IniLine& parsed, IniSection section
         add(number, 1, "key-wrong-section",
             sectionLabel(section) + " has no key " + name + "; it belongs to " + joined(homes, " and ") + ".",
             "Ignored.", "Move the line below " + joined(homes, " or ") + ".");
+    } else if (const std::vector<std::string> near = nearest(name, keyNames(section)); !near.empty()) {
+        for (const std::string& meant : near) ignored(number, meant);
+        std::vector<std::string> fixes;
+        for (const std::string& meant : near) fixes.push_back(meant + "=" + value);
+        add(number, 1, "key-misspelled",
+            sectionLabel(section) + " has no key " + quoted(name) + "; did you mean " + joined(near, " or ") + "?",
+            "Ignored: " + joined(near, " and ") + (near.size() == 1 ? " is" : " are") + " not set by this line.",
+            joined(fixes, " or "));
     } else {
         add(number, 1, "key-unknown",
             sectionLabel(section) + " has no key " + quoted(name) + "; its keys are " + keysOf(section) + ".",
@@ -287,28 +393,49 @@ void LineRules::version(int number, int column, const std::string& value) {
             "Write the minimum agent version, for example VERSION=1.0.0.");
         return;
     }
-    // The parts as the launcher splits them: three numbers, then a qualifier.
-    std::vector<std::string_view> numbers;
-    std::string_view rest = value;
-    bool bad = false;
-    while (numbers.size() < 3) {
-        const std::size_t dot = rest.find('.');
-        numbers.push_back(rest.substr(0, dot));
-        bad = bad || !isPlainNumber(numbers.back());
-        if (dot == std::string_view::npos || dot + 1 == rest.size()) {
-            rest = std::string_view();
-            break;
-        }
-        rest = rest.substr(dot + 1);
+    if (std::string meant; !plainVersion(value, meant)) {
+        const std::string dotted = withDots(value);
+        if (dotted != value && plainVersion(dotted, meant)) return versionSeparator(number, column, value, dotted);
+        add(number, column, "version-format",
+            "The first three parts of VERSION must be plain decimal numbers (major.minor.micro, then an optional "
+            "qualifier).",
+            "Reads " + quoted(value) + " as " + versionReadAs(value) + ".", "VERSION=" + meant);
+        return;
     }
-    if (!bad) return;
-    std::string meant;
-    for (std::string_view part : numbers) meant += (meant.empty() ? "" : ".") + digitsOf(part);
-    if (!rest.empty()) meant += "." + std::string(rest);
-    add(number, column, "version-format",
-        "The first three parts of VERSION must be plain decimal numbers (major.minor.micro, then an optional "
-        "qualifier).",
-        "Reads " + quoted(value) + " as " + versionReadAs(value) + ".", "VERSION=" + meant);
+    const VersionParts parts = splitVersion(value);
+    const std::string digits = versionDigits(value);
+    if (compareVersions(digits, value) >= 0) return;
+    const std::string qualifier(parts.qualifier);
+    std::string fix = "VERSION=" + digits + " (keep the qualifier only when the agent's installed.xml records it too)";
+    if (equalsIgnoringCase(qualifier, "beta")) {
+        fix = "VERSION=" + digits + ".beta";
+    } else if (qualifier.find_first_not_of("0.") == std::string::npos) {
+        fix = "VERSION=" + digits;
+    }
+    const std::string next = std::to_string(parts.major) + "." + std::to_string(parts.minor) + "." +
+                             std::to_string(static_cast<long long>(parts.micro) + 1);
+    add(number, column, "version-qualifier",
+        "Everything after the third number of VERSION is a qualifier, compared as text: " + quoted(qualifier) +
+            " makes " + value + " newer than " + digits + "; only the qualifier \"beta\", in lower case, sorts below "
+            "the version without one.",
+        "Against " + value + ", " + verdicts({digits, digits + ".beta", next}, value) + ": an agent that records " +
+            digits + " is installed again on every run.",
+        fix);
+}
+
+void LineRules::versionSeparator(int number, int column, const std::string& value, const std::string& dotted) {
+    const std::string readAs = versionDigits(value);
+    std::string effect = "Reads " + quoted(value) + " as " + versionReadAs(value) + ": ";
+    if (compareVersions(dotted, value) < 0) {
+        effect += "installed " + dotted + " counts as too old, so an agent that records " + dotted +
+                  " is installed again on every run.";
+    } else if (compareVersions(readAs, dotted) < 0) {
+        effect += "installed " + readAs + " counts as recent enough, though it is older than the " + dotted + " meant.";
+    } else {
+        effect += "the same as " + dotted + ".";
+    }
+    add(number, column, "version-separator", "The launcher splits VERSION at dots only; " + quoted(value) +
+        " separates its numbers with other characters.", effect, "VERSION=" + dotted);
 }
 
 void LineRules::cut(int number, std::size_t length, const IniLine& first, std::string_view firstPiece,

@@ -46,6 +46,7 @@ private:
     void ignored(int number, std::string_view key);
     bool valueText(int number, int column, const std::string& key, const std::string& value);
     void version(int number, int column, const std::string& value);
+    void versionSeparator(int number, int column, const std::string& value, const std::string& dotted);
 
     IniWalk& walk_;
 };

@@ -1,17 +1,71 @@
 // The rules about values as a whole: what the launcher will find, or fail
 // to find, when it uses them. Paths are built by the launcher's own command
 // builders and placeholder table.
+#include <algorithm>
 #include <cctype>
+#include <set>
 
 #include "check/ini_lint.h"
+#include "check/read_only_platform.h"
 #include "commands/launch_commands.h"
 #include "discovery/agent_location.h"
+#include "launcher/effective_settings.h"
 #include "launcher/launch_sequence.h"
 #include "platform/path_utils.h"
+#include "platform/process_launch.h"
 
 namespace launcher::check {
 
 namespace {
+
+// The machine as one kind of user sees it: an administrator or not.
+class AsUser : public ReadOnlyPlatform {
+public:
+    AsUser(Platform& machine, int admin) : ReadOnlyPlatform(machine), admin_(admin) {}
+    int isUserAnAdmin() override { return admin_; }
+
+private:
+    int admin_;
+};
+
+// What the launcher's own settings and lookup do for one kind of user.
+struct Lookup {
+    int isUserAdmin = 0;
+    std::string registryKey;  ///< the key read, with its hive; empty when none
+    std::string refFile;      ///< the reference file, its placeholder replaced
+    std::string refLocation;
+};
+
+Lookup lookUp(ReadOnlyPlatform& platform, const IniValues& values, const std::string& launcherDir) {
+    LauncherState state;
+    static_cast<IniValues&>(state) = values;
+    state.launcherDir = launcherDir;
+    resolveEffectiveSettings(platform, state);
+    TraceFile closed;
+    const std::size_t before = platform.registryReads().size();
+    findInstalledAgent(platform, closed, {values.iniManagerLocationKey, values.iniManagerLocationFile,
+                                          state.isUserAdmin, launcherDir}, state);
+    Lookup lookup{state.isUserAdmin, std::string(), std::string(), state.refLocation};
+    if (platform.registryReads().size() > before) lookup.registryKey = platform.registryReads()[before];
+    lookup.refFile = expandFolderPlaceholders(platform, values.iniManagerLocationFile, state.isUserAdmin, launcherDir);
+    return lookup;
+}
+
+// The value without the quotation marks around it, or empty when it has none.
+std::string unquoted(const std::string& value) {
+    const std::string trimmed = trimBlanksAndTabs(value);
+    if (trimmed.size() < 2 || trimmed.front() != '"' || trimmed.back() != '"') return std::string();
+    return trimmed.substr(1, trimmed.size() - 2);
+}
+
+// The placeholder that the launcher replaces in path: the first of the
+// table that occurs; null when none does.
+const FolderPlaceholder* replacedPlaceholder(const std::string& path) {
+    for (const FolderPlaceholder& placeholder : folderPlaceholders()) {
+        if (path.find(placeholder.text) != std::string::npos) return &placeholder;
+    }
+    return nullptr;
+}
 
 class ValueRules {
 public:
@@ -22,6 +76,10 @@ public:
     void agentProgram();
     void requiredVersion();
     void agentLocation();
+    void quotedValues();
+    void registryHive();
+    void referenceFileFolder();
+    void batchAgent();
 
 private:
     ValuePlace place(IniSection section, const char* key) const {
@@ -39,6 +97,12 @@ private:
         if (found == walk_.ignoredKeys.end()) return std::string();
         return " (line " + std::to_string(found->second) + " names it, but the launcher ignores that line)";
     }
+
+    Lookup lookUpAs(int admin) {
+        AsUser user(platform_, admin);
+        return lookUp(user, values_, launcherDir_);
+    }
+    std::string quotedEffect(const std::string& key, const std::string& value);
 
     Platform& platform_;
     const std::string& launcherDir_;
@@ -63,7 +127,7 @@ std::string placeholderList() {
 
 void ValueRules::installer() {
     const std::string& location = values_.iniInstallerLocation;
-    if (location.empty()) return;
+    if (location.empty() || !unquoted(location).empty()) return;
     const ValuePlace at = place(IniSection::Installer, "LOCATION");
     const std::vector<std::string> none;
     const InstallerSettings settings{launcherDir_, location, 0, std::string(), std::string(), none, none};
@@ -145,13 +209,9 @@ void ValueRules::agentLocation() {
 void ValueRules::placeholders(ValuePlace at, const std::string& path) {
     // The one placeholder replaced: the first of the table that occurs, at
     // its first occurrence.
-    std::size_t replaced = std::string::npos;
-    std::string replacedText;
-    for (const FolderPlaceholder& placeholder : folderPlaceholders()) {
-        replaced = path.find(placeholder.text);
-        replacedText = placeholder.text;
-        if (replaced != std::string::npos) break;
-    }
+    const FolderPlaceholder* first = replacedPlaceholder(path);
+    const std::size_t replaced = first == nullptr ? std::string::npos : path.find(first->text);
+    const std::string replacedText = first == nullptr ? std::string() : first->text;
     for (std::size_t open = path.find('<'); open != std::string::npos; open = path.find('<', open + 1)) {
         const std::size_t close = path.find('>', open);
         if (close == std::string::npos) break;
@@ -180,14 +240,186 @@ void ValueRules::placeholders(ValuePlace at, const std::string& path) {
     }
 }
 
+std::string ValueRules::quotedEffect(const std::string& key, const std::string& value) {
+    const std::vector<std::string> none;
+    const std::string folder = "<agent folder>";
+    const CodePage codePage = platform_.systemCodePage();
+    LaunchCommands commands;
+    if (key == "LOCATION") {
+        buildInstallerCommand(codePage, {launcherDir_, value, 0, std::string(), std::string(), none, none}, commands);
+        return (isMsiPackage(unquoted(value)) ? "It is no MSI package any more: the launcher runs "
+                                              : "The launcher runs ") +
+               commands.InstallerProgram +
+               " as an executable installer, quotation marks included; no file name holds them, so it reports "
+               "that the installer cannot be found and exits with code 1.";
+    }
+    if (key == "LAUNCHER" || key == "LAUNCHER_SILENT") {
+        buildAgentCommand(codePage,
+                          {folder, value, std::string(), 0, 0, std::string(), std::string(), std::string(),
+                           std::string(), none, none},
+                          commands);
+        return "The agent's program becomes " + commands.AgentProgram +
+               ", quotation marks included; no file name holds them, so the launcher reports that the agent cannot "
+               "be found and exits with code 1.";
+    }
+    if (key == "APPDATALOCATION") {
+        const bool msi = isMsiPackage(values_.iniInstallerLocation);
+        const InstallerSettings installer{launcherDir_, values_.iniInstallerLocation, 0, std::string(), value, none,
+                                          none};
+        if (msi) {
+            buildMsiCommand(platform_, installer, commands);
+        } else {
+            buildInstallerCommand(codePage, installer, commands);
+        }
+        buildAgentCommand(codePage,
+                          {folder, values_.iniManagerLauncher, std::string(), 0, 0, std::string(), std::string(),
+                           value, std::string(), none, none},
+                          commands);
+        const auto data = std::find(commands.agentArglist.begin(), commands.agentArglist.end(), "-dataLocation");
+        return "The launcher adds quotation marks of its own: the installer receives " +
+               commands.installerArglist.back() + (data + 1 < commands.agentArglist.end()
+                                                       ? ", and the agent -dataLocation " + *(data + 1)
+                                                       : std::string()) + ".";
+    }
+    return key + " is " + value + ", quotation marks included: the launcher takes the value exactly as written.";
+}
+
+void ValueRules::quotedValues() {
+    for (const IniKey& key : iniKeys()) {
+        const std::string name = key.name;
+        if (key.text == nullptr || name == "VERSION" || name == "MODE" || name == "SILENT" || name == "ISADMIN" ||
+            name == "LICENSEACCEPTED") {
+            continue;  // lists have their own rule, and the others' rules name the quotation marks
+        }
+        const std::string& value = values_.*(key.text);
+        const std::string inner = unquoted(value);
+        if (inner.empty()) continue;
+        add(place(key.section, key.name), "value-quoted",
+            "The quotation marks around " + name + " are part of its value; the launcher adds the ones that a path "
+            "needs itself.",
+            quotedEffect(name, value), name + "=" + inner);
+    }
+}
+
+void ValueRules::registryHive() {
+    std::string key = values_.iniManagerLocationKey;
+    if (key.empty()) return;
+    if (lowered(key).starts_with("computer\\")) key = key.substr(9);  // as regedit's address bar copies it
+    const std::size_t slash = key.find('\\');
+    if (slash == std::string::npos) return;
+    const std::string hive = lowered(key.substr(0, slash));
+    const bool machine = hive == "hklm" || hive == "hkey_local_machine";
+    const bool user = hive == "hkcu" || hive == "hkey_current_user";
+    if (!machine && !user && hive != "hkey_classes_root" && hive != "hkcr" && hive != "hkey_users" && hive != "hku") {
+        return;
+    }
+    const std::string rest = key.substr(slash + 1);
+    const std::string forAdmin = lookUpAs(1).registryKey;
+    const std::string forUser = lookUpAs(0).registryKey;
+    const std::string wanted = machine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\";
+    const auto reads = [&](const std::string& read) { return (machine || user) && read.starts_with(wanted); };
+    std::string fix = "LOCATION_KEY=" + rest;
+    if (!machine && !user) {
+        fix += ", written by the installer under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER: the launcher reads no "
+               "other hive";
+    } else if (!reads(forAdmin) && !reads(forUser)) {
+        fix += machine ? ", and ISADMIN=true below [COMMON]: only for all-users runs does the launcher read "
+                         "HKEY_LOCAL_MACHINE"
+                       : ", and ISADMIN=false below [COMMON]: only for per-user runs does the launcher read "
+                         "HKEY_CURRENT_USER";
+    } else if (!reads(forAdmin) || !reads(forUser)) {
+        fix += std::string(", read in ") + wanted.substr(0, wanted.size() - 1) + " only for " +
+               (reads(forAdmin) ? "administrators" : "other users") + (machine ? "; ISADMIN=true" : "; ISADMIN=false") +
+               " below [COMMON] makes every run read it there";
+    }
+    add(place(IniSection::Manager, "LOCATION_KEY"), "location-key-hive",
+        "LOCATION_KEY names a key below the hive that the launcher chooses itself; a hive written in front of it "
+        "becomes part of the key's name.",
+        "The launcher reads the value \"location\" under " +
+            (forAdmin == forUser ? forAdmin
+                                 : forAdmin + " for administrators and under " + forUser + " for other users") +
+            ", where the installer does not write it. Every run counts the agent as missing: it runs the installer, "
+            "still finds no agent, and exits with code 1.",
+        fix + ".");
+}
+
+void ValueRules::referenceFileFolder() {
+    if (!values_.iniManagerLocationKey.empty()) return;  // the reference file is not read then
+    const FolderPlaceholder* placeholder = replacedPlaceholder(values_.iniManagerLocationFile);
+    if (placeholder == nullptr ||
+        (placeholder->folder != PlaceholderFolder::AppData && placeholder->folder != PlaceholderFolder::LauncherDir)) {
+        return;
+    }
+    const Lookup admin = lookUpAs(1);
+    if (admin.isUserAdmin != 1) return;
+    const bool appData = placeholder->folder == PlaceholderFolder::AppData;
+    add(place(IniSection::Manager, "LOCATION_FILE"), "location-file-writable",
+        std::string("For an administrator, ") + placeholder->text +
+            (appData ? " is the all-users application data folder (C:\\ProgramData on most machines), where "
+                       "standard users can create files."
+                     : " is the launcher's own folder; wherever the image lies in a folder that standard users can "
+                       "write, they can create files beside it."),
+        "Run by an administrator, the launcher reads " + admin.refFile +
+            " and starts the agent program in the folder that its location line names, with administrator rights: "
+            "whoever writes that file chooses the program.",
+        std::string("Have the installer record the agent's folder in the registry, and use LOCATION_KEY=<key>: "
+                    "administrators' runs read it in HKEY_LOCAL_MACHINE, which only administrators can write") +
+            (appData ? ", and other users' runs in HKEY_CURRENT_USER, as <APPDATA> chooses between the two today"
+                     : "") +
+            ". Or name a reference file in a folder that only administrators can write, such as the agent's folder "
+            "under C:\\Program Files.");
+}
+
+void ValueRules::batchAgent() {
+    ReadOnlyPlatform reader(platform_);
+    const Lookup lookup = lookUp(reader, values_, launcherDir_);
+    const std::vector<std::string> none;
+    std::set<std::string> reported;
+    for (int silent : {0, 1}) {
+        LaunchCommands commands;
+        const std::string folder = lookup.refLocation.empty() ? "<agent folder>" : lookup.refLocation;
+        buildAgentCommand(platform_.systemCodePage(),
+                          {folder, values_.iniManagerLauncher, values_.iniManagerLauncherSilent, silent, 0,
+                           values_.iniIsAdmin, values_.iniManagerInput, values_.iniAppDataLocation, values_.iniNL,
+                           none, values_.iniManagerArgs},
+                          commands);
+        // The program file a start would find, or else the program as named.
+        std::string file =
+            lookup.refLocation.empty() ? std::string() : resolveProgramFile(platform_, commands.AgentProgram);
+        if (file.empty()) file = commands.AgentProgram;
+        const std::string extension = lowered(file.substr(std::min(file.size(), file.rfind('.'))));
+        const char* key = silent && !values_.iniManagerLauncherSilent.empty() ? "LAUNCHER_SILENT" : "LAUNCHER";
+        if ((extension != ".bat" && extension != ".cmd") || !reported.insert(key).second) continue;
+        std::vector<std::string> special;
+        for (std::size_t i = 1; i < commands.agentArglist.size(); ++i) {
+            if (commands.agentArglist[i].find_first_of("&|<>^%") != std::string::npos) {
+                special.push_back(commands.agentArglist[i]);
+            }
+        }
+        std::string effect =
+            "Windows runs " + file + " through cmd.exe, which reads the agent's command line once more: outside "
+            "quotation marks, &, |, <, > and ^ end or redirect the command, and % expands variables everywhere. "
+            "The launcher quotes only arguments with a blank, and the command line may bring further arguments "
+            "(-managerArgs, -input, -appDataLocation).";
+        for (const std::string& argument : special) effect += " Here: " + argument + ".";
+        add(place(IniSection::Manager, key), "agent-batch",
+            std::string(key) + " names a batch file, which cmd.exe runs.", effect,
+            "Name the agent's own program (.exe), or keep &, |, <, >, ^ and % out of the agent's arguments and paths.");
+    }
+}
+
 }  // namespace
 
 void checkIniValues(Platform& platform, const std::string& launcherDir, IniWalk& walk) {
     ValueRules rules(platform, launcherDir, walk);
+    rules.quotedValues();
     rules.installer();
     rules.agentLocation();
+    rules.registryHive();
+    rules.referenceFileFolder();
     rules.requiredVersion();
     rules.agentProgram();
+    rules.batchAgent();
 }
 
 }  // namespace launcher::check

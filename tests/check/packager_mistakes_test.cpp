@@ -36,6 +36,23 @@ struct Row {
 };
 
 const Row kRows[] = {
+    // The hive belongs to the launcher's choice, not to the key.
+    {changed(kKey, "LOCATION_KEY=HKLM\\Software\\Norvex\\Agent"), {"location-key-hive"},
+     "LOCATION_KEY=Software\\Norvex\\Agent, read in HKEY_LOCAL_MACHINE only for administrators",
+     "HKEY_CURRENT_USER\\HKLM\\Software\\Norvex\\Agent for other users"},
+    {changed(kKey, "LOCATION_KEY=HKEY_LOCAL_MACHINE\\Software\\Norvex\\Agent") + "ISADMIN=true\n",
+     {"location-key-hive"}, "LOCATION_KEY=Software\\Norvex\\Agent."},
+    {changed(kKey, "LOCATION_KEY=Computer\\HKEY_CURRENT_USER\\Software\\Norvex\\Agent") + "ISADMIN=yes\n",
+     {"location-key-hive"}, "and ISADMIN=false below [COMMON]"},
+    {changed(kKey, "LOCATION_KEY=Software\\HKLM\\Agent"), {}},
+
+    // Quotation marks around a value stay in it.
+    {changed("disk1\\setup.exe", "\"disk1\\agent.msi\""), {"value-quoted"}, "LOCATION=disk1\\agent.msi",
+     "It is no MSI package any more: the launcher runs C:\\img\\\"disk1\\agent.msi\" as an executable installer"},
+    {changed("eclipse\\agent.exe", "\"eclipse\\agent.exe\""), {"value-quoted"}, "LAUNCHER=eclipse\\agent.exe"},
+    {changed(kCommon, "APPDATALOCATION=\"C:\\Data Dir\""), {"value-quoted"}, "APPDATALOCATION=C:\\Data Dir",
+     "the agent -dataLocation \"\"C:\\Data Dir\"\""},
+
     // Versions as the launcher compares them.
     {changed("1.2.0", "3.1.0.Beta"), {"version-qualifier"}, "VERSION=3.1.0.beta",
      "installed 3.1.0 counts as too old, 3.1.0.beta as too old, 3.1.1 as recent enough"},
@@ -51,6 +68,17 @@ const Row kRows[] = {
     {changed("[COMMON]", "[COMMMON]"), {"section-misspelled", "outside-section"}, "Write \"[COMMON]\"."},
     {changed(kCommon, "SLIENT=no"), {"key-misspelled"}, "SILENT=no"},
     {changed(kCommon, "LANGUAGE=de"), {"key-unknown"}},
+
+    // A reference file that standard users can write, read by an administrator.
+    {changed(kKey, "LOCATION_FILE=<APPDATA>\\Agent\\r.properties"), {"location-file-writable"}, "LOCATION_KEY=<key>",
+     "Run by an administrator, the launcher reads C:\\ProgramData\\Agent\\r.properties"},
+    {changed(kKey, "LOCATION_FILE=<CURRDIR>\\r.properties") + "ISADMIN=true\n", {"location-file-writable"}},
+    {changed(kKey, "LOCATION_FILE=<APPDATA>\\Agent\\r.properties") + "ISADMIN=false\n", {}},
+    {changed(kKey, "LOCATION_FILE=<PROFILE>\\r.properties"), {}},
+
+    // A batch file as the agent's program: named, or found without extension.
+    {changed("agent.exe\n", "agent.CMD\nARG=a&b\n"), {"agent-batch"}, "", "Here: a&b."},
+    {changed("agent.exe", "run"), {"agent-batch"}, "", "Windows runs C:\\Agent\\eclipse\\run.bat through cmd.exe"},
 };
 
 TEST(PackagerMistakes, EachMistakeWithItsRules) {

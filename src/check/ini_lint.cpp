@@ -67,8 +67,13 @@ private:
 
     void apply(int number, int offset, std::string_view piece, const IniLine& parsed) {
         if (parsed.kind == IniLineKind::OtherBracket) closedBy_ = number;
-        if (parsed.kind == IniLineKind::Key && parsed.entry->text != nullptr) {
-            walk_.places[parsed.entry] = ValuePlace{number, offset + static_cast<int>(parsed.key.size()) + 2};
+        if (parsed.kind == IniLineKind::Key) {
+            const ValuePlace place{number, offset + static_cast<int>(parsed.key.size()) + 2};
+            if (parsed.entry->text != nullptr) {
+                walk_.places[parsed.entry] = place;
+            } else {
+                walk_.listPlaces[parsed.entry].push_back(place);
+            }
         }
         applyIniLine(piece, section_, walk_.values);
     }
@@ -142,6 +147,7 @@ std::vector<Finding> lintIniFile(Platform& platform, const std::string& iniPath,
     IniWalk walk = walkIniLines(*reader);
     checkEndOfText(platform, iniPath, walk);
     checkIniValues(platform, launcherDir, walk);
+    checkArgLines(platform, launcherDir, walk);
     const auto order = [](const Finding& f) { return std::pair(f.line == 0 ? INT_MAX : f.line, f.column); };
     std::stable_sort(walk.findings.begin(), walk.findings.end(),
                      [&](const Finding& a, const Finding& b) { return order(a) < order(b); });

@@ -24,7 +24,9 @@ struct ValuePlace {
 /// What a walk through the file found.
 struct IniWalk {
     IniValues values;                           ///< what the launcher reads
-    std::map<const IniKey*, ValuePlace> places;  ///< where each key was last set
+    std::map<const IniKey*, ValuePlace> places;  ///< where each text key was last set
+    /// Where each entry of a list key (ARG) was set, in the list's order.
+    std::map<const IniKey*, std::vector<ValuePlace>> listPlaces;
     std::map<std::string, int> ignoredKeys;      ///< key name to the first ignored line that names it
     std::vector<Finding> findings;
 };
@@ -37,6 +39,10 @@ IniWalk walkIniLines(TextLineReader& reader);
 /// name, the agent's program, the required version and the location of an
 /// installed agent. launcherDir ends with a backslash.
 void checkIniValues(Platform& platform, const std::string& launcherDir, IniWalk& walk);
+
+/// Adds findings about ARG lines that their program will not receive as
+/// written, split the way the installer or agent splits its command line.
+void checkArgLines(Platform& platform, const std::string& launcherDir, IniWalk& walk);
 
 /// Checks the INI file at iniPath (readable text, see checkReadableText)
 /// of a launcher in launcherDir; findings come sorted by place.

@@ -53,6 +53,20 @@ const Row kRows[] = {
     {changed(kCommon, "APPDATALOCATION=\"C:\\Data Dir\""), {"value-quoted"}, "APPDATALOCATION=C:\\Data Dir",
      "the agent -dataLocation \"\"C:\\Data Dir\"\""},
 
+    // ARG lines, split as their program splits its command line.
+    {changed("setup.exe\n", "setup.exe\nARG=INSTALLDIR=\"C:\\Program Files\\Agent\"\n"), {"arg-split"},
+     "ARG=INSTALLDIR=C:\\Program Files\\Agent:", "[INSTALLDIR=C:\\Program] [Files\\Agent]"},
+    {changed("setup.exe\n", "setup.exe\nARG=INSTALLDIR=C:\\Program Files\\Agent\\\n"), {"arg-split"},
+     "ARG=INSTALLDIR=C:\\Program Files\\Agent\\\\:", "The installer's /v argument ends early"},
+    {changed("setup.exe\n", "agent.msi\nARG=/l*v \"C:\\log dir\\i.log\"\n"), {"arg-split"},
+     "ARG=/l*v, then ARG=C:\\log dir\\i.log", "msiexec.exe receives from it 2 arguments"},
+    {changed("agent.exe\n", "agent.exe\nARG=-data \"C:\\My Data\\\"\n"), {"arg-split"},
+     "ARG=-data, then ARG=C:\\My Data\\\\", "[-data C:\\My] [Data\"]"},
+    // Quotation marks that arrive as meant.
+    {changed("setup.exe\n", "agent.msi\nARG=INSTALLDIR=C:\\Program Files\\Agent\\\nARG=A=\"1\"\n"), {}},
+    {changed("setup.exe\n", "setup.exe\nARG=INSTALLDIR=\"C:\\Agent\"\n"), {}},
+    {changed("agent.exe\n", "agent.exe\nARG=-data=\"C:\\x\"\nARG=C:\\My Data\n"), {}},
+
     // Versions as the launcher compares them.
     {changed("1.2.0", "3.1.0.Beta"), {"version-qualifier"}, "VERSION=3.1.0.beta",
      "installed 3.1.0 counts as too old, 3.1.0.beta as too old, 3.1.1 as recent enough"},

@@ -131,10 +131,12 @@ public:
     void installer() {
         const std::string& location = values_.iniInstallerLocation;
         const bool msi = isMsiPackage(location);
-        const std::vector<std::string> none;
         const auto build = [&](const std::vector<std::string>& args) {
-            const InstallerSettings settings{launcherDir_, location, 0, values_.iniNL, values_.iniAppDataLocation,
-                                             none,         args};
+            const InstallerSettings settings{.launcherDir = launcherDir_,
+                                             .iniInstallerLocation = location,
+                                             .nl = values_.iniNL,
+                                             .appDataLocation = values_.iniAppDataLocation,
+                                             .iniInstallerArgs = args};
             LaunchCommands commands;
             if (msi) {
                 buildMsiCommand(platform_, settings, commands);
@@ -158,20 +160,12 @@ public:
     }
 
     void agent() {
-        const std::vector<std::string> none;
         const std::string folder = "C:\\Agent";
         const Build split = [&](const std::vector<std::string>& args) {
-            const AgentSettings settings{folder,
-                                         values_.iniManagerLauncher,
-                                         values_.iniManagerLauncherSilent,
-                                         0,
-                                         0,
-                                         std::string(),
-                                         std::string(),
-                                         std::string(),
-                                         std::string(),
-                                         none,
-                                         args};
+            const AgentSettings settings{.refLocation = folder,
+                                         .iniManagerLauncher = values_.iniManagerLauncher,
+                                         .iniManagerLauncherSilent = values_.iniManagerLauncherSilent,
+                                         .iniManagerArgs = args};
             LaunchCommands commands;
             buildAgentCommand(platform_.systemCodePage(), settings, commands);
             return splitCommandLine(joinArgVector(commands.agentArglist), SplitRules::CRuntime);

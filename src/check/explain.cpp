@@ -52,8 +52,10 @@ void locationSection(ReadOnlyPlatform& platform, LauncherState& state, Section& 
     out.text("source", source);
     TraceFile trace;
     trace.open(platform, kLookupTrace);
-    const AgentSources sources{state.iniManagerLocationKey, state.iniManagerLocationFile, state.isUserAdmin,
-                               state.launcherDir};
+    const AgentSources sources{.iniManagerLocationKey = state.iniManagerLocationKey,
+                               .iniManagerLocationFile = state.iniManagerLocationFile,
+                               .isUserAdmin = state.isUserAdmin,
+                               .launcherDir = state.launcherDir};
     const std::size_t reads = platform.registryReads().size();
     findInstalledAgent(platform, trace, sources, state);
     trace.close();

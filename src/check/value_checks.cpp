@@ -43,8 +43,12 @@ Lookup lookUp(ReadOnlyPlatform& platform, const IniValues& values, const std::st
     resolveEffectiveSettings(platform, state);
     TraceFile closed;
     const std::size_t before = platform.registryReads().size();
-    findInstalledAgent(platform, closed, {values.iniManagerLocationKey, values.iniManagerLocationFile,
-                                          state.isUserAdmin, launcherDir}, state);
+    findInstalledAgent(platform, closed,
+                       {.iniManagerLocationKey = values.iniManagerLocationKey,
+                        .iniManagerLocationFile = values.iniManagerLocationFile,
+                        .isUserAdmin = state.isUserAdmin,
+                        .launcherDir = launcherDir},
+                       state);
     Lookup lookup{state.isUserAdmin, std::string(), std::string(), state.refLocation};
     if (platform.registryReads().size() > before) lookup.registryKey = platform.registryReads()[before];
     lookup.refFile = expandFolderPlaceholders(platform, values.iniManagerLocationFile, state.isUserAdmin, launcherDir);
@@ -129,8 +133,7 @@ void ValueRules::installer() {
     const std::string& location = values_.iniInstallerLocation;
     if (location.empty() || !unquoted(location).empty()) return;
     const ValuePlace at = place(IniSection::Installer, "LOCATION");
-    const std::vector<std::string> none;
-    const InstallerSettings settings{launcherDir_, location, 0, std::string(), std::string(), none, none};
+    const InstallerSettings settings{.launcherDir = launcherDir_, .iniInstallerLocation = location};
     LaunchCommands commands;
     const bool msi = isMsiPackage(location);
     if (msi) {
@@ -241,12 +244,11 @@ void ValueRules::placeholders(ValuePlace at, const std::string& path) {
 }
 
 std::string ValueRules::quotedEffect(const std::string& key, const std::string& value) {
-    const std::vector<std::string> none;
     const std::string folder = "<agent folder>";
     const CodePage codePage = platform_.systemCodePage();
     LaunchCommands commands;
     if (key == "LOCATION") {
-        buildInstallerCommand(codePage, {launcherDir_, value, 0, std::string(), std::string(), none, none}, commands);
+        buildInstallerCommand(codePage, {.launcherDir = launcherDir_, .iniInstallerLocation = value}, commands);
         return (isMsiPackage(unquoted(value)) ? "It is no MSI package any more: the launcher runs "
                                               : "The launcher runs ") +
                commands.InstallerProgram +
@@ -254,27 +256,24 @@ std::string ValueRules::quotedEffect(const std::string& key, const std::string& 
                "that the installer cannot be found and exits with code 1.";
     }
     if (key == "LAUNCHER" || key == "LAUNCHER_SILENT") {
-        buildAgentCommand(codePage,
-                          {folder, value, std::string(), 0, 0, std::string(), std::string(), std::string(),
-                           std::string(), none, none},
-                          commands);
+        buildAgentCommand(codePage, {.refLocation = folder, .iniManagerLauncher = value}, commands);
         return "The agent's program becomes " + commands.AgentProgram +
                ", quotation marks included; no file name holds them, so the launcher reports that the agent cannot "
                "be found and exits with code 1.";
     }
     if (key == "APPDATALOCATION") {
         const bool msi = isMsiPackage(values_.iniInstallerLocation);
-        const InstallerSettings installer{launcherDir_, values_.iniInstallerLocation, 0, std::string(), value, none,
-                                          none};
+        const InstallerSettings installer{
+            .launcherDir = launcherDir_, .iniInstallerLocation = values_.iniInstallerLocation, .appDataLocation = value};
         if (msi) {
             buildMsiCommand(platform_, installer, commands);
         } else {
             buildInstallerCommand(codePage, installer, commands);
         }
-        buildAgentCommand(codePage,
-                          {folder, values_.iniManagerLauncher, std::string(), 0, 0, std::string(), std::string(),
-                           value, std::string(), none, none},
-                          commands);
+        buildAgentCommand(
+            codePage,
+            {.refLocation = folder, .iniManagerLauncher = values_.iniManagerLauncher, .appDataLocation = value},
+            commands);
         const auto data = std::find(commands.agentArglist.begin(), commands.agentArglist.end(), "-dataLocation");
         return "The launcher adds quotation marks of its own: the installer receives " +
                commands.installerArglist.back() + (data + 1 < commands.agentArglist.end()
@@ -373,15 +372,20 @@ void ValueRules::referenceFileFolder() {
 void ValueRules::batchAgent() {
     ReadOnlyPlatform reader(platform_);
     const Lookup lookup = lookUp(reader, values_, launcherDir_);
-    const std::vector<std::string> none;
     std::set<std::string> reported;
     for (int silent : {0, 1}) {
         LaunchCommands commands;
         const std::string folder = lookup.refLocation.empty() ? "<agent folder>" : lookup.refLocation;
         buildAgentCommand(platform_.systemCodePage(),
-                          {folder, values_.iniManagerLauncher, values_.iniManagerLauncherSilent, silent, 0,
-                           values_.iniIsAdmin, values_.iniManagerInput, values_.iniAppDataLocation, values_.iniNL,
-                           none, values_.iniManagerArgs},
+                          {.refLocation = folder,
+                           .iniManagerLauncher = values_.iniManagerLauncher,
+                           .iniManagerLauncherSilent = values_.iniManagerLauncherSilent,
+                           .isSilent = silent,
+                           .iniIsAdmin = values_.iniIsAdmin,
+                           .inputFile = values_.iniManagerInput,
+                           .appDataLocation = values_.iniAppDataLocation,
+                           .nl = values_.iniNL,
+                           .iniManagerArgs = values_.iniManagerArgs},
                           commands);
         // The program file a start would find, or else the program as named.
         std::string file =

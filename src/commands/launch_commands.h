@@ -20,30 +20,31 @@ struct LaunchCommands {
     ArgVector agentArglist;
 };
 
-/// What the installer commands are built from.
+/// What the installer commands are built from; fields are named where the
+/// bundle is made (designated initializers), so two texts cannot swap.
 struct InstallerSettings {
-    const std::string& launcherDir;
-    const std::string& iniInstallerLocation;
-    int isSilent;
-    const std::string& nl;
-    const std::string& appDataLocation;
-    const std::vector<std::string>& argInstallerArgs;
-    const std::vector<std::string>& iniInstallerArgs;
+    std::string launcherDir;
+    std::string iniInstallerLocation;
+    int isSilent = 0;
+    std::string nl;
+    std::string appDataLocation;
+    std::vector<std::string> argInstallerArgs;
+    std::vector<std::string> iniInstallerArgs;
 };
 
-/// What the agent command is built from.
+/// What the agent command is built from, named the same way.
 struct AgentSettings {
-    const std::string& refLocation;
-    const std::string& iniManagerLauncher;
-    const std::string& iniManagerLauncherSilent;
-    int isSilent;
-    int argIsUserAdmin;
-    const std::string& iniIsAdmin;
-    const std::string& inputFile;
-    const std::string& appDataLocation;
-    const std::string& nl;
-    const std::vector<std::string>& argManagerArgs;
-    const std::vector<std::string>& iniManagerArgs;
+    std::string refLocation;
+    std::string iniManagerLauncher;
+    std::string iniManagerLauncherSilent;
+    int isSilent = 0;
+    int argIsUserAdmin = 0;
+    std::string iniIsAdmin;
+    std::string inputFile;
+    std::string appDataLocation;
+    std::string nl;
+    std::vector<std::string> argManagerArgs;
+    std::vector<std::string> iniManagerArgs;
 };
 
 /// Returns true when path has at least 5 characters and ends in ".msi"

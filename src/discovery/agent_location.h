@@ -16,12 +16,12 @@ struct AgentDiscovery {
     std::string refVersion;   ///< empty when no installed version was found
 };
 
-/// What a lookup reads.
+/// What a lookup reads; fields are named where it is made.
 struct AgentSources {
-    const std::string& iniManagerLocationKey;
-    const std::string& iniManagerLocationFile;
-    int isUserAdmin;
-    const std::string& launcherDir;
+    std::string iniManagerLocationKey;
+    std::string iniManagerLocationFile;
+    int isUserAdmin = 0;
+    std::string launcherDir;
 };
 
 /// The folders that placeholders stand for.

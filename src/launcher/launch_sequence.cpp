@@ -50,8 +50,10 @@ private:
 };
 
 void lookUpAgent(Platform& platform, LauncherState& state) {
-    const AgentSources sources{state.iniManagerLocationKey, state.iniManagerLocationFile, state.isUserAdmin,
-                               state.launcherDir};
+    const AgentSources sources{.iniManagerLocationKey = state.iniManagerLocationKey,
+                               .iniManagerLocationFile = state.iniManagerLocationFile,
+                               .isUserAdmin = state.isUserAdmin,
+                               .launcherDir = state.launcherDir};
     findInstalledAgent(platform, state.traceFile, sources, state);
 }
 
@@ -180,9 +182,13 @@ bool isAgentRecentEnough(const LauncherState& state) {
 
 bool buildInstallerFor(Platform& platform, LauncherState& state) {
     const bool msi = isMsiPackage(state.iniInstallerLocation);
-    const InstallerSettings settings{state.launcherDir,     state.iniInstallerLocation, state.isSilent,
-                                     state.nl,              state.appDataLocation,      state.argInstallerArgs,
-                                     state.iniInstallerArgs};
+    const InstallerSettings settings{.launcherDir = state.launcherDir,
+                                     .iniInstallerLocation = state.iniInstallerLocation,
+                                     .isSilent = state.isSilent,
+                                     .nl = state.nl,
+                                     .appDataLocation = state.appDataLocation,
+                                     .argInstallerArgs = state.argInstallerArgs,
+                                     .iniInstallerArgs = state.iniInstallerArgs};
     if (msi) {
         buildMsiCommand(platform, settings, state);
     } else {
@@ -196,10 +202,17 @@ bool installerExists(Platform& platform, const LauncherState& state, bool msi) {
 }
 
 void buildAgentFor(Platform& platform, LauncherState& state) {
-    const AgentSettings settings{state.refLocation,        state.iniManagerLauncher, state.iniManagerLauncherSilent,
-                                 state.isSilent,           state.argIsUserAdmin,     state.iniIsAdmin,
-                                 state.inputFile,          state.appDataLocation,    state.nl,
-                                 state.argManagerArgs,     state.iniManagerArgs};
+    const AgentSettings settings{.refLocation = state.refLocation,
+                                 .iniManagerLauncher = state.iniManagerLauncher,
+                                 .iniManagerLauncherSilent = state.iniManagerLauncherSilent,
+                                 .isSilent = state.isSilent,
+                                 .argIsUserAdmin = state.argIsUserAdmin,
+                                 .iniIsAdmin = state.iniIsAdmin,
+                                 .inputFile = state.inputFile,
+                                 .appDataLocation = state.appDataLocation,
+                                 .nl = state.nl,
+                                 .argManagerArgs = state.argManagerArgs,
+                                 .iniManagerArgs = state.iniManagerArgs};
     buildAgentCommand(platform.systemCodePage(), settings, state);
 }
 

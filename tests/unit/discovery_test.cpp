@@ -230,7 +230,10 @@ TEST(AgentLocation, OutcomesForTheLocation) {
         row.setup(platform);
         AgentDiscovery result{"earlier", "stale"};
         TraceFile trace;
-        findInstalledAgent(platform, trace, {row.key, row.file, row.admin, "C:\\img\\"}, result);
+        findInstalledAgent(platform, trace,
+                           {.iniManagerLocationKey = row.key, .iniManagerLocationFile = row.file,
+                            .isUserAdmin = row.admin, .launcherDir = "C:\\img\\"},
+                           result);
         EXPECT_EQ(result.refLocation, row.location);
         EXPECT_EQ(result.refVersion, "");
     }

@@ -17,7 +17,10 @@ struct InstallerCase {
     std::string appData{};
     Strings argArgs{};
     Strings iniArgs{};
-    InstallerSettings settings() const { return {launcherDir, location, silent, nl, appData, argArgs, iniArgs}; }
+    InstallerSettings settings() const {
+        return {.launcherDir = launcherDir, .iniInstallerLocation = location, .isSilent = silent, .nl = nl,
+                .appDataLocation = appData, .argInstallerArgs = argArgs, .iniInstallerArgs = iniArgs};
+    }
 };
 
 std::string installerLine(const InstallerCase& c) {
@@ -90,8 +93,11 @@ struct AgentCase {
     Strings iniArgs{};
     std::string line() const {
         LaunchCommands commands;
-        buildAgentCommand(CodePage(), {refLocation, launcher, launcherSilent, silent, argAdmin, iniAdmin, input, appData, nl,
-                           argArgs, iniArgs},
+        buildAgentCommand(CodePage(),
+                          {.refLocation = refLocation, .iniManagerLauncher = launcher,
+                           .iniManagerLauncherSilent = launcherSilent, .isSilent = silent, .argIsUserAdmin = argAdmin,
+                           .iniIsAdmin = iniAdmin, .inputFile = input, .appDataLocation = appData, .nl = nl,
+                           .argManagerArgs = argArgs, .iniManagerArgs = iniArgs},
                           commands);
         return joinArgVector(commands.agentArglist);
     }

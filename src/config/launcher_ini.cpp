@@ -1,7 +1,6 @@
 #include "config/launcher_ini.h"
 
 #include "config/text_rules.h"
-#include "messages/messages.h"
 #include "platform/text_file.h"
 
 namespace launcher {
@@ -128,11 +127,7 @@ void applyIniLine(std::string_view line, IniSection& section, IniValues& values)
 
 bool readLauncherIni(Platform& platform, const std::string& path, IniValues& values) {
     std::unique_ptr<TextLineReader> reader = openTextFile(platform, path);
-    if (!reader) {
-        const std::string format = loadMessage(platform, kMsgCannotOpenIni);
-        showMessageBox(platform, formatMessage(platform, format, path), std::string(), kBoxError);
-        return false;
-    }
+    if (!reader) return false;
     values.iniInstallerArgs.clear();
     values.iniManagerArgs.clear();
     IniSection section = IniSection::None;

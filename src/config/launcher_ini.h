@@ -89,9 +89,8 @@ struct IniLine {
 /// while it is in section; applyIniLine acts on exactly this answer.
 IniLine classifyIniLine(std::string_view line, IniSection section);
 
-/// Reads the INI file at path into values. When it cannot be opened, shows
-/// the error box of message 1 with the path (always: the settings are not
-/// known yet) and returns false.
+/// Reads the INI file at path into values; returns false when it cannot be
+/// opened, and values stay as they were.
 bool readLauncherIni(Platform& platform, const std::string& path, IniValues& values);
 
 /// Applies one line (a piece of at most 254 characters) to values, as the

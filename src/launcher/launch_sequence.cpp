@@ -124,7 +124,12 @@ LaunchOutcome startAgent(Platform& platform, LauncherState& state) {
 
 LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vector<std::string>& arguments) {
     resolveLauncherIdentity(platform, arguments.empty() ? std::string() : arguments[0], state);
-    if (!readLauncherIni(platform, state.launcherDir + state.launcherName + ".ini", state)) {
+    const std::string iniPath = state.launcherDir + state.launcherName + ".ini";
+    if (!readLauncherIni(platform, iniPath, state)) {
+        // The settings are not known yet: this box is shown even when the
+        // run was meant to be silent.
+        showMessageBox(platform, formatMessage(platform, loadMessage(platform, kMsgCannotOpenIni), iniPath),
+                       std::string(), kBoxError);
         return LaunchOutcome{kCodeGiveUp};
     }
     if (parseCommandLine(arguments, state) == ParseResult::HelpRequested) {

@@ -143,9 +143,9 @@ std::optional<std::string> EnvPlatform::hostPath(const std::string& windowsPath)
     const std::pair<std::string, std::string>* best = nullptr;
     for (const auto& root : roots_) {
         const std::string& prefix = root.first;
-        const bool inside = equalsIgnoringCase(path, prefix) ||
+        const bool inside = equalsAsciiIgnoringCase(path, prefix) ||
                             (path.size() > prefix.size() && path[prefix.size()] == '\\' &&
-                             equalsIgnoringCase(std::string_view(path).substr(0, prefix.size()), prefix));
+                             equalsAsciiIgnoringCase(std::string_view(path).substr(0, prefix.size()), prefix));
         if (inside && (best == nullptr || prefix.size() > best->first.size())) best = &root;
     }
     if (best == nullptr) return std::nullopt;
@@ -160,7 +160,7 @@ std::optional<std::string> EnvPlatform::hostPath(const std::string& windowsPath)
         if (!fs::exists(exact, ec)) {
             // Windows finds names in any letter case.
             for (const fs::directory_entry& entry : fs::directory_iterator(host, ec)) {
-                if (equalsIgnoringCase(entry.path().filename().string(), name)) exact = entry.path();
+                if (equalsAsciiIgnoringCase(entry.path().filename().string(), name)) exact = entry.path();
             }
         }
         host = exact;
@@ -178,8 +178,8 @@ PathKind EnvPlatform::pathKind(const std::string& path) {
         std::string system;
         normalizePath(CodePage(), normal, path);
         normalizePath(CodePage(), system, settings_.systemDir);
-        if (equalsIgnoringCase(normal, system)) return PathKind::Directory;
-        return equalsIgnoringCase(normal, system + "\\msiexec.exe") ? PathKind::File : PathKind::Missing;
+        if (equalsAsciiIgnoringCase(normal, system)) return PathKind::Directory;
+        return equalsAsciiIgnoringCase(normal, system + "\\msiexec.exe") ? PathKind::File : PathKind::Missing;
     }
     const fs::file_status status = fs::status(*host, ec);
     if (fs::is_directory(status)) return PathKind::Directory;
@@ -211,7 +211,7 @@ int EnvPlatform::pathIsRelative(const std::string& path) {
     return 1;
 }
 
-std::optional<std::string> EnvPlatform::specialFolder(int csidl) {
+std::optional<std::string> EnvPlatform::specialFolder(Csidl csidl) {
     const auto found = settings_.folders.find(csidl);
     if (found == settings_.folders.end()) return std::nullopt;
     return found->second;

@@ -55,7 +55,7 @@ public:
     std::string expandEnvironmentStrings(const std::string& text) override;
     int pathIsRelative(const std::string& path) override;
     int isUserAnAdmin() override { return settings_.admin; }
-    std::optional<std::string> specialFolder(int csidl) override;
+    std::optional<std::string> specialFolder(Csidl csidl) override;
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
                                    const std::string& valueName, std::size_t limitBytes) override;
     std::uint16_t userDefaultLanguage() override { return settings_.language; }

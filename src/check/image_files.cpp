@@ -1,4 +1,5 @@
 #include "check/image_files.h"
+#include "config/text_rules.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,7 +13,7 @@ namespace {
 
 bool hasExtension(const std::string& name, const char* extension) {
     const std::size_t length = std::strlen(extension);
-    return name.size() > length && equalsIgnoringCase(std::string_view(name).substr(name.size() - length), extension);
+    return name.size() > length && equalsAsciiIgnoringCase(std::string_view(name).substr(name.size() - length), extension);
 }
 
 }  // namespace
@@ -25,7 +26,7 @@ std::optional<LauncherFiles> chooseLauncher(std::vector<std::string> names) {
         // The launcher's INI file bears its base name: what stripExtension
         // leaves of the program's file name.
         const auto program = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
-            return hasExtension(name, ".exe") && equalsIgnoringCase(stripExtension(CodePage(), name), stripExtension(CodePage(), ini));
+            return hasExtension(name, ".exe") && equalsAsciiIgnoringCase(stripExtension(CodePage(), name), stripExtension(CodePage(), ini));
         });
         if (program == names.end()) continue;
         if (chosen) {

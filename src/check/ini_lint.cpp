@@ -96,13 +96,6 @@ std::string trimBlanksAndTabs(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) {
-               return lower(x) == lower(y);
-           });
-}
-
 IniWalk walkIniLines(TextLineReader& reader) {
     IniWalk walk;
     Walker walker(walk);

@@ -54,7 +54,5 @@ std::string sectionLabel(IniSection section);
 /// Returns text without blanks and tabs at either end.
 std::string trimBlanksAndTabs(std::string_view text);
 
-/// Returns true when both texts are equal in ASCII letters of any case.
-bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
 }  // namespace launcher::check

@@ -27,7 +27,7 @@ std::string joined(const std::vector<std::string>& items, const std::string& las
 
 const IniKey* findKeyIgnoringCase(IniSection section, std::string_view name) {
     for (const IniKey& key : iniKeys()) {
-        if (key.section == section && equalsIgnoringCase(key.name, name)) return &key;
+        if (key.section == section && equalsAsciiIgnoringCase(key.name, name)) return &key;
     }
     return nullptr;
 }
@@ -175,7 +175,7 @@ void LineRules::add(int line, int column, std::string rule, std::string message,
 
 void LineRules::ignored(int number, std::string_view key) {
     for (const IniKey& known : iniKeys()) {
-        if (equalsIgnoringCase(known.name, key)) walk_.ignoredKeys.emplace(known.name, number);
+        if (equalsAsciiIgnoringCase(known.name, key)) walk_.ignoredKeys.emplace(known.name, number);
     }
 }
 
@@ -218,7 +218,7 @@ void LineRules::bracketLine(int number, std::string_view line, const std::string
             message = "A header line may hold only the header; the text after \"" + label + "\" makes it no header.";
             fix = "Write \"" + label + "\" alone on its line, and a remark on a line of its own that begins with \";\".";
             at = column + static_cast<int>(label.size());
-        } else if (equalsIgnoringCase(trimmed, label)) {
+        } else if (equalsAsciiIgnoringCase(trimmed, label)) {
             rule = "header-case";
             message = "Headers are matched exactly, in capitals: " + quoted(trimmed) + " is not \"" + label + "\".";
             fix = "Write \"" + label + "\".";
@@ -340,7 +340,7 @@ void LineRules::keyLine(int number, const IniLine& parsed) {
         const std::string wanted = trimBlanksAndTabs(value);
         std::string fix = "MODE=INSTALL, MODE=UNINSTALL or MODE=EXTENSION.";
         for (const char* word : {"INSTALL", "UNINSTALL", "EXTENSION"}) {
-            if (equalsIgnoringCase(wanted, word)) fix = std::string("MODE=") + word;
+            if (equalsAsciiIgnoringCase(wanted, word)) fix = std::string("MODE=") + word;
         }
         add(number, column, "mode-unknown", "MODE takes INSTALL, UNINSTALL or EXTENSION, in capitals.",
             std::string("The mode stays ") + launchModeName(walk.values.mode) + ".", fix);
@@ -407,7 +407,7 @@ void LineRules::version(int number, int column, const std::string& value) {
     if (compareVersions(digits, value) >= 0) return;
     const std::string qualifier(parts.qualifier);
     std::string fix = "VERSION=" + digits + " (keep the qualifier only when the agent's installed.xml records it too)";
-    if (equalsIgnoringCase(qualifier, "beta")) {
+    if (equalsAsciiIgnoringCase(qualifier, "beta")) {
         fix = "VERSION=" + digits + ".beta";
     } else if (qualifier.find_first_not_of("0.") == std::string::npos) {
         fix = "VERSION=" + digits;

@@ -39,7 +39,7 @@ public:
     }
     int pathIsRelative(const std::string& path) override { return inner_.pathIsRelative(path); }
     int isUserAnAdmin() override { return inner_.isUserAnAdmin(); }
-    std::optional<std::string> specialFolder(int csidl) override { return inner_.specialFolder(csidl); }
+    std::optional<std::string> specialFolder(Csidl csidl) override { return inner_.specialFolder(csidl); }
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
                                    const std::string& valueName, std::size_t limitBytes) override;
     std::uint16_t userDefaultLanguage() override { return inner_.userDefaultLanguage(); }

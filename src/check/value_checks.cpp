@@ -6,6 +6,7 @@
 #include <set>
 
 #include "check/ini_lint.h"
+#include "config/text_rules.h"
 #include "check/read_only_platform.h"
 #include "commands/launch_commands.h"
 #include "discovery/agent_location.h"
@@ -224,7 +225,7 @@ void ValueRules::placeholders(ValuePlace at, const std::string& path) {
         std::string spelled;
         for (const FolderPlaceholder& placeholder : folderPlaceholders()) {
             known = known || token == placeholder.text;
-            if (equalsIgnoringCase(token, placeholder.text)) spelled = placeholder.text;
+            if (equalsAsciiIgnoringCase(token, placeholder.text)) spelled = placeholder.text;
         }
         if (!known) {
             add(here, "placeholder-unknown",

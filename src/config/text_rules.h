@@ -16,7 +16,13 @@ int splitKeyValue(std::string_view line, std::string& key, std::string& value);
 /// counts, tabs stay.
 std::string trimSpaces(std::string_view text);
 
-/// Returns true for "true" or "yes" in any letter case; nothing is trimmed.
+/// Returns true when both texts are equal with ASCII letters in any case;
+/// other bytes, the second bytes of double-byte characters among them, must
+/// be equal. Unlike the truth words, it does not follow the user's locale.
+bool equalsAsciiIgnoringCase(std::string_view a, std::string_view b);
+
+/// Returns true for "true" or "yes" in any letter case (as the user's
+/// locale has it); nothing is trimmed.
 bool isTrueWord(std::string_view text);
 
 /// Returns true for "false" or "no" in any letter case; nothing is trimmed.

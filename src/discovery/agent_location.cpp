@@ -4,6 +4,7 @@
 #include <string_view>
 #include <utility>
 
+#include "config/text_rules.h"
 #include "discovery/installed_version.h"
 #include "discovery/property_list.h"
 
@@ -34,15 +35,6 @@ std::optional<std::string> folderPath(Platform& platform, PlaceholderFolder fold
     return std::nullopt;
 }
 
-bool equalsAsciiIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
-
 // A 64-bit package means the 64-bit folders by %ProgramFiles% and
 // %CommonProgramFiles%. In this 32-bit program those variables name the
 // "(x86)" folders; ProgramW6432 and CommonProgramW6432 name the others.
@@ -65,16 +57,18 @@ std::string withSixtyFourBitFolders(Platform& platform, const CodePage& codePage
     return result.append(text, at, std::string::npos);
 }
 
-}  // namespace
-
-std::span<const FolderPlaceholder> folderPlaceholders() { return kPlaceholders; }
-
+// The text with the first occurrence of pattern that begins on a character
+// replaced; the text unchanged when pattern is empty or absent.
 std::string replaceFirst(const CodePage& codePage, const std::string& text, const std::string& pattern,
                          const std::string& replacement) {
     const std::size_t at = codePage.find(text, pattern);
     if (at == std::string::npos) return text;
     return text.substr(0, at) + replacement + text.substr(at + pattern.size());
 }
+
+}  // namespace
+
+std::span<const FolderPlaceholder> folderPlaceholders() { return kPlaceholders; }
 
 std::string expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
                                      const std::string& launcherDir) {

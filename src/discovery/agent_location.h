@@ -57,9 +57,5 @@ void readRegistryString(Platform& platform, RegistryHive hive, const std::string
 std::string expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
                                      const std::string& launcherDir);
 
-/// Returns text with the first occurrence of pattern that begins on a
-/// character replaced; text unchanged when pattern is empty or absent.
-std::string replaceFirst(const CodePage& codePage, const std::string& text, const std::string& pattern,
-                         const std::string& replacement);
 
 }  // namespace launcher

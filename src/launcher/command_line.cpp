@@ -6,6 +6,10 @@ namespace launcher {
 
 namespace {
 
+// The parser's state while it walks the arguments; it never goes back to
+// NONE once a list option has been seen.
+enum class CollectMode { NONE, INSTALLER_ARGS, MANAGER_ARGS };
+
 enum class OptionKind { Help, Value, Flag, List };
 
 // Every option, compared exactly and case-sensitively with the whole
@@ -87,7 +91,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments, CommandL
 void showUsage(Platform& platform, const std::string& launcherName) {
     const std::string title = loadMessage(platform, kMsgUsageTitle);
     const std::string format = loadMessage(platform, kMsgUsageText);
-    showMessageBox(platform, formatMessage(platform, format, launcherName), title, kBoxInformation);
+    showMessageBox(platform, formatMessage(platform, format, launcherName), title, BoxIcon::Information);
 }
 
 }  // namespace launcher

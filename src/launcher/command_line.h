@@ -10,10 +10,6 @@
 
 namespace launcher {
 
-/// The parser's state while it walks the arguments; it never goes back to
-/// NONE once a list option has been seen.
-enum class CollectMode { NONE, INSTALLER_ARGS, MANAGER_ARGS };
-
 /// What parseCommandLine found.
 enum class ParseResult { Continue, HelpRequested };
 

@@ -32,10 +32,10 @@ struct Failure {
     Platform& platform;
     LauncherState& state;
 
-    int operator()(int exitCode, int messageId, const std::string& text) const {
+    int operator()(int exitCode, MessageId messageId, const std::string& text) const {
         return show(exitCode, formatMessage(platform, loadMessage(platform, messageId), text));
     }
-    int operator()(int exitCode, int messageId, long number) const {
+    int operator()(int exitCode, MessageId messageId, long number) const {
         return show(exitCode, formatMessage(loadMessage(platform, messageId), number));
     }
 
@@ -43,7 +43,7 @@ private:
     int show(int exitCode, const std::string& text) const {
         if (state.isDialogAllowed == 1) {
             state.traceFile.flush();
-            showMessageBox(platform, text, loadMessage(platform, kMsgErrorTitle), kBoxError);
+            showMessageBox(platform, text, loadMessage(platform, kMsgErrorTitle), BoxIcon::Error);
         }
         return exitCode;
     }
@@ -129,7 +129,7 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
         // The settings are not known yet: this box is shown even when the
         // run was meant to be silent.
         showMessageBox(platform, formatMessage(platform, loadMessage(platform, kMsgCannotOpenIni), iniPath),
-                       std::string(), kBoxError);
+                       std::string(), BoxIcon::Error);
         return LaunchOutcome{kCodeGiveUp};
     }
     if (parseCommandLine(arguments, state) == ParseResult::HelpRequested) {

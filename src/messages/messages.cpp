@@ -89,8 +89,8 @@ void appendUtf16(std::u16string& out, char32_t code) {
     }
 }
 
-}  // namespace
-
+// The language whose table stands in for a language that has none: the
+// table of the same primary language, else English.
 std::uint16_t fallbackLanguage(std::uint16_t language) {
     const std::uint16_t primary = language & 0x3FF;
     const std::uint16_t sub = language >> 10;
@@ -103,7 +103,9 @@ std::uint16_t fallbackLanguage(std::uint16_t language) {
     return kEnglish;
 }
 
-std::string loadMessage(Platform& platform, int id) {
+}  // namespace
+
+std::string loadMessage(Platform& platform, MessageId id) {
     if (id < 0) return std::string();
     const int blockNumber = id / 16 + 1;
     const int position = id % 16;
@@ -126,9 +128,8 @@ std::string formatMessage(const std::string& format, long number) {
     return substitute(format, std::to_string(number));
 }
 
-void showMessageBox(Platform& platform, const std::string& text, const std::string& title, int kind) {
-    platform.messageBox(utf8ToUtf16(text), utf8ToUtf16(title),
-                        kind == kBoxError ? BoxIcon::Error : BoxIcon::Information);
+void showMessageBox(Platform& platform, const std::string& text, const std::string& title, BoxIcon icon) {
+    platform.messageBox(utf8ToUtf16(text), utf8ToUtf16(title), icon);
 }
 
 std::string utf16ToUtf8(const std::u16string& text) {

@@ -91,7 +91,7 @@ public:
     virtual int isUserAnAdmin() = 0;
     /// Returns the special folder's path without a trailing backslash, or
     /// nothing when the system cannot deliver it.
-    virtual std::optional<std::string> specialFolder(int csidl) = 0;
+    virtual std::optional<std::string> specialFolder(Csidl csidl) = 0;
 
     // Registry.
     /// Reads one value of any type in the given view; limitBytes counts

@@ -249,7 +249,7 @@ int Win32Platform::isUserAnAdmin() {
     return member ? 1 : 0;
 }
 
-std::optional<std::string> Win32Platform::specialFolder(int csidl) {
+std::optional<std::string> Win32Platform::specialFolder(Csidl csidl) {
     static SystemFunction<SHGetFolderPathAFunction> getFolderPath(L"shell32.dll", "SHGetFolderPathA");
     char buffer[MAX_PATH + 1] = {};
     if (getFolderPath.get() == nullptr || getFolderPath.get()(nullptr, csidl, nullptr, 0, buffer) != S_OK) {

@@ -87,7 +87,7 @@ public:
     std::string expandEnvironmentStrings(const std::string& text) override;
     int pathIsRelative(const std::string& path) override;
     int isUserAnAdmin() override { return admin; }
-    std::optional<std::string> specialFolder(int csidl) override { return find(folders, csidl); }
+    std::optional<std::string> specialFolder(Csidl csidl) override { return find(folders, csidl); }
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
                                    const std::string& valueName, std::size_t limitBytes) override;
     std::uint16_t userDefaultLanguage() override { return language; }

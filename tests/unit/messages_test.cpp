@@ -58,9 +58,9 @@ TEST(LoadMessage, UserLanguageThenSamePrimaryLanguageThenEnglish) {
 
 TEST(LoadMessage, MissingIdsAndDamagedBlocksGiveEmptyText) {
     MemoryPlatform platform;
-    EXPECT_EQ(loadMessage(platform, 2012), "");
-    EXPECT_EQ(loadMessage(platform, 3000), "");
-    EXPECT_EQ(loadMessage(platform, -5), "");
+    EXPECT_EQ(loadMessage(platform, MessageId{2012}), "");
+    EXPECT_EQ(loadMessage(platform, MessageId{3000}), "");
+    EXPECT_EQ(loadMessage(platform, MessageId{-5}), "");
     platform.stringBlocks[{126, 1033}] = u"\x05" u"ab";  // count larger than the block
     EXPECT_EQ(loadMessage(platform, kMsgErrorTitle), "");
 }
@@ -86,8 +86,8 @@ TEST(FormatMessage, OneConversionAndPercentSigns) {
 TEST(MessageBox, TextAndTitleWholeWithTheirIcon) {
     MemoryPlatform platform;
     const std::string path(600, 'p');
-    showMessageBox(platform, "Text " + path, "Titel ö", kBoxError);
-    showMessageBox(platform, "i", "", kBoxInformation);
+    showMessageBox(platform, "Text " + path, "Titel ö", BoxIcon::Error);
+    showMessageBox(platform, "i", "", BoxIcon::Information);
     ASSERT_EQ(platform.boxes.size(), 2u);
     EXPECT_EQ(platform.boxes[0].text, "Text " + path);
     EXPECT_EQ(platform.boxes[0].title, "Titel ö");

@@ -25,6 +25,7 @@ import re
 import shutil
 import subprocess
 import sys
+import uuid
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent
 IMAGES = "C:\\Images"
@@ -78,6 +79,52 @@ OUTCOMES = [
      None, "7", ""),
 ]
 
+# The same kind of situations run silently, as deployment tools run the
+# launcher; NOT_A_PROGRAM puts a file that is no program in the installer's
+# place.
+NOT_A_PROGRAM = "not a program"
+SILENT_OUTCOMES = [
+    ("silent-agent-0", "Agent found, waited for, it ends with 0", "disk1\\setup.exe", "", "2.0", None, None, "0",
+     "-silent"),
+    ("silent-agent-4", "Agent found, waited for, it ends with 4", "disk1\\setup.exe", "", "2.0", None, None, "4",
+     "-silent"),
+    ("silent-no-installer", "Agent missing, no installer configured", "", "", None, None, None, None, "-silent"),
+    ("silent-1602", "The installer returned 1602 (cancelled)", "disk1\\setup.exe", "", None, "1602", None, None,
+     "-silent"),
+    ("silent-232", "An executable installer returned 232 (cancelled)", "disk1\\setup.exe", "", None, "232", None,
+     None, "-silent"),
+    ("silent-1618", "The installer returned 1618 (another installation in progress)", "disk1\\setup.exe", "", None,
+     "1618", None, None, "-silent"),
+    ("silent-1603", "The installer returned 1603 (fatal error)", "disk1\\setup.exe", "", None, "1603", None, None,
+     "-silent"),
+    ("silent-not-a-program", "The installer cannot be started (setup.exe is no program)", "disk1\\setup.exe", "",
+     None, NOT_A_PROGRAM, None, None, "-silent -log C:\\Images\\not-a-program-trace.txt"),
+    ("silent-ini-missing", "The INI file is missing", None, "", None, None, None, None, "-silent"),
+]
+
+# Installer arguments as a packager passes them: a log for msiexec (two ARG
+# lines, the path with a blank) and a restart left to the deployment tool.
+ARG_LINES = "ARG=/l*v\nARG=C:\\Windows\\Temp\\Quillmark agent.log\nARG=REBOOT=ReallySuppress\n"
+
+# A silent upgrade by msiexec.exe with the package of docs/agent-package.wxs:
+# version 2.0.0 is installed, the image brings 2.1.0.
+DEPLOY_INI = """[INSTALLER]
+LOCATION=disk1\\Quillmark.msi
+{args}[MANAGER]
+LOCATION_KEY=Software\\Quillmark
+VERSION=2.1
+LAUNCHER=eclipse\\agent.exe
+[COMMON]
+APPDATALOCATION=C:\\ProgramData\\Quillmark
+""".format(args=ARG_LINES)
+DEPLOY_LOG = "C:\\ProgramData\\QuillmarkSetup.log"
+PACKAGE_CONFIG_INI = "tessa.appDataLocation=C\\:\\\\ProgramData\\\\Quillmark\n"
+PACKAGE_INSTALLED_XML = "<installed>\n  <package id='com.norvex.tessa.agent' version='{version}'/>\n</installed>\n"
+# A fixed product code for each version built here (the package itself says
+# "*"), so that each run can remove what the one before installed.
+PRODUCT_CODES = {version: "{" + str(uuid.uuid5(uuid.NAMESPACE_URL, "quillmark-docs-package-" + version)).upper() + "}"
+                 for version in ("2.0.0", "2.1.0")}
+
 
 def windows_to_prefix(prefix, path):
     return prefix / "drive_c" / path[3:].replace("\\", "/")
@@ -88,7 +135,7 @@ def write_text(path, text, crlf=True):
     path.write_bytes(text.replace("\n", "\r\n").encode() if crlf else text.encode())
 
 
-def plan(agent_dir=None, version=None, exits=None):
+def plan(agent_dir=None, version=None, exits=None, hive="HKLM"):
     """A stub plan: exit codes, and for an installer the agent's record in
     the registry, its config.ini (drive colon and backslashes escaped) and
     its installed.xml."""
@@ -96,11 +143,29 @@ def plan(agent_dir=None, version=None, exits=None):
     if version:
         data = agent_dir + "\\data"
         escaped = data[0] + "\\:" + data[2:].replace("\\", "\\\\")
-        lines.append("reg HKLM|Software\\Quillmark|location|" + agent_dir)
+        lines.append(f"reg {hive}|Software\\Quillmark|location|" + agent_dir)
         lines.append(f"file {agent_dir}\\eclipse\\configuration\\config.ini|tessa.appDataLocation={escaped}%r%n")
         lines.append(f"file {data}\\installed.xml|<installed>%r%n"
                      f"  <package id='com.norvex.tessa.agent' version='{version}'/>%r%n</installed>%r%n")
     return "\n".join(lines) + "\n"
+
+
+def build_packages(build):
+    """Builds docs/agent-package.wxs with wixl as versions 2.0.0 and 2.1.0,
+    with the stub program as the agent. Each version gets a fixed product
+    code instead of "*", so that the next run can remove what this one
+    installed."""
+    wxs = (ROOT / "docs" / "agent-package.wxs").read_text()
+    assert 'Product Id="*"' in wxs and 'Version="2.1.0"' in wxs, "agent-package.wxs changed its Id or Version"
+    for version, code in PRODUCT_CODES.items():
+        stage = build / "docs-examples" / f"package-{version}"
+        stage.mkdir(parents=True, exist_ok=True)
+        shutil.copy(build / "stub_program.exe", stage / "agent.exe")
+        write_text(stage / "config.ini", PACKAGE_CONFIG_INI)
+        write_text(stage / "installed.xml", PACKAGE_INSTALLED_XML.format(version=version))
+        (stage / "agent.wxs").write_text(wxs.replace('Product Id="*"', f'Product Id="{code}"')
+                                         .replace('Version="2.1.0"', f'Version="{version}"'))
+        subprocess.run(["wixl", "-o", "Quillmark.msi", "agent.wxs"], cwd=stage, check=True, capture_output=True)
 
 
 def lay_out(prefix, build, snapshot):
@@ -124,7 +189,9 @@ def lay_out(prefix, build, snapshot):
         shutil.copy(build / "launcher.exe", folder / "QuillmarkSetup.exe")
         if ini is not None:
             write_text(folder / "QuillmarkSetup.ini", ini)
-        if installer_plan is not None:
+        if installer_plan == NOT_A_PROGRAM:
+            write_text(folder / "disk1" / "setup.exe", NOT_A_PROGRAM)
+        elif installer_plan is not None:
             copy_stub(f"{IMAGES}\\{name}\\disk1\\setup.exe", installer_plan)
         copy_stub(f"{agent_dir}\\eclipse\\agent.exe", plan(exits=agent_exits))
         runs.append('reg delete "HKLM\\Software\\Quillmark" /f >nul 2>nul')
@@ -146,11 +213,40 @@ def lay_out(prefix, build, snapshot):
     runs[-1] = runs[-1].replace("install-trace.txt", "installed-trace.txt")
     runs[-2] = "echo ### run installed"
 
-    for name, _, installer, mode, installed, installer_exits, new_version, agent_exits, extra in OUTCOMES:
+    for name, _, installer, mode, installed, installer_exits, new_version, agent_exits, extra in OUTCOMES + SILENT_OUTCOMES:
         agent_dir = f"C:\\Agents\\{name}"
         ini = None if installer is None else BASE_INI.format(installer=installer, mode=mode)
-        installer_plan = plan(agent_dir, new_version, installer_exits) if installer == "disk1\\setup.exe" else None
+        installer_plan = None
+        if installer_exits == NOT_A_PROGRAM:
+            installer_plan = NOT_A_PROGRAM
+        elif installer == "disk1\\setup.exe":
+            installer_plan = plan(agent_dir, new_version, installer_exits)
         situation(name, ini, agent_dir, installed, installer_plan, agent_exits, extra)
+
+    # The installer arguments as an executable installer receives them.
+    args_ini = BASE_INI.format(installer="disk1\\setup.exe\n" + ARG_LINES.rstrip("\n"), mode="")
+    situation("exe-args", args_ini, "C:\\Agents\\exe-args", None, plan("C:\\Agents\\exe-args", "2.0.1"), None,
+              "-silent -nl de_DE")
+    # A per-user installer (HKCU) under a launcher that reads HKLM: installed,
+    # and still not found.
+    situation("wrong-hive", walk, "C:\\Agents\\wrong-hive", None, plan("C:\\Agents\\wrong-hive", "2.0.1", hive="HKCU"),
+              None, "-log C:\\Images\\wrong-hive-trace.txt")
+    runs.append('reg delete "HKCU\\Software\\Quillmark" /f >nul 2>nul')
+
+    # The silent upgrade by msiexec.exe, last: what it installs stays for the
+    # products check, and is removed at the start of the next run.
+    build_packages(build)
+    folder = windows_to_prefix(prefix, f"{IMAGES}\\upgrade")
+    (folder / "disk1").mkdir(parents=True)
+    shutil.copy(build / "launcher.exe", folder / "QuillmarkSetup.exe")
+    write_text(folder / "QuillmarkSetup.ini", DEPLOY_INI)
+    shutil.copy(build / "docs-examples" / "package-2.1.0" / "Quillmark.msi", folder / "disk1" / "Quillmark.msi")
+    shutil.copy(build / "docs-examples" / "package-2.0.0" / "Quillmark.msi", folder / "Quillmark-2.0.0.msi")
+    program = f"{IMAGES}\\upgrade\\QuillmarkSetup.exe"
+    runs.append('reg delete "HKLM\\Software\\Quillmark" /f >nul 2>nul')
+    runs.append(f"msiexec /i {IMAGES}\\upgrade\\Quillmark-2.0.0.msi /q")
+    runs.append("echo ### run upgrade")
+    runs.append(f'{snapshot} - "{program}" "\\"{program}\\" -silent -log {DEPLOY_LOG}"')
     write_text(windows_to_prefix(prefix, f"{IMAGES}\\run.cmd"), "@echo off\n" + "\n".join(runs) + "\n")
 
 
@@ -161,6 +257,11 @@ def run(build):
     env = {"LC_ALL": "en_US.UTF-8"}
     # The first call makes the prefix (box_snapshot only prints its usage).
     subprocess.run([str(runner), str(prefix), str(build / "box_snapshot.exe")], capture_output=True,
+                   env={**__import__("os").environ, **env})
+    # What the last run's upgrade installed goes first, before the images
+    # are laid out.
+    subprocess.run([str(runner), str(prefix), "C:\\windows\\system32\\cmd.exe", "/c",
+                    " & ".join(f"msiexec /x {code} /q" for code in PRODUCT_CODES.values())], capture_output=True,
                    env={**__import__("os").environ, **env})
     lay_out(prefix, build, snapshot)
     result = subprocess.run([str(runner), str(prefix), "C:\\windows\\system32\\cmd.exe", "/c",
@@ -174,23 +275,74 @@ def run(build):
     examples["installer-command"] = first_line(images / "install" / "disk1" / "setup.calls")
     examples["agent-command"] = first_line(windows_to_prefix(prefix, f"{AGENT_DIR}\\eclipse\\agent.calls"))
 
-    # The table of outcomes: exit code and box of each situation, as run.
-    sections = dict(re.findall(r"### run (\S+)\n(.*?)(?=###|\Z)", output, re.S))
-    rows = ["| Situation | Exit code | Box shown (English) | Agent runs |", "|---|---|---|---|"]
-    for name, description, *_ in OUTCOMES:
-        calls = windows_to_prefix(prefix, f"C:\\Agents\\{name}\\eclipse\\agent.calls")
-        agent_runs = len(calls.read_text().strip().splitlines()) if calls.exists() else 0
+    for trace in ("wrong-hive-trace", "not-a-program-trace"):
+        examples[trace] = (images / f"{trace}.txt").read_bytes().decode("latin-1").replace("\r\n", "\n")
+    examples["deploy-trace"] = (windows_to_prefix(prefix, DEPLOY_LOG).read_bytes().decode("latin-1")
+                                .replace("\r\n", "\n"))
+    examples["exe-args-command"] = first_line(images / "exe-args" / "disk1" / "setup.calls")
+    examples["deploy-ini"] = DEPLOY_INI
+    examples["package-wxs"] = (ROOT / "docs" / "agent-package.wxs").read_text()
+    examples["package-config-ini"] = PACKAGE_CONFIG_INI
+    examples["package-installed-xml"] = PACKAGE_INSTALLED_XML.format(version="2.1.0")
+
+    # The tables of outcomes: exit code and box of each situation, as run.
+    sections = dict(re.findall(r"### (?:run )?(\S+)\n(.*?)(?=###|\Z)", output, re.S))
+
+    def outcome(name):
         section = sections.get(name, "")
         code = re.search(r"exit code: (-?\d+)", section)
         boxes = re.findall(r"box: (.*)", section)
         box = "; ".join(f"**{b.split(' | ', 1)[0] or '(no title)'}**: {b.split(' | ', 1)[1]}" for b in boxes)
-        rows.append(f"| {description} | {code.group(1) if code else '?'} | {box.replace('|', '&#124;') or 'none'} "
-                    f"| {agent_runs} |")
+        return int(code.group(1)) if code else None, box.replace("|", "&#124;") or "none"
+
+    rows = ["| Situation | Exit code | Box shown (English) | Agent runs |", "|---|---|---|---|"]
+    for name, description, *_ in OUTCOMES:
+        calls = windows_to_prefix(prefix, f"C:\\Agents\\{name}\\eclipse\\agent.calls")
+        agent_runs = len(calls.read_text().strip().splitlines()) if calls.exists() else 0
+        code, box = outcome(name)
+        rows.append(f"| {description} | {'?' if code is None else code} | {box} | {agent_runs} |")
     examples["exit-codes"] = "\n".join(rows) + "\n"
+    rows = ["| Silent run | Exit code | Box shown (English) |", "|---|---|---|"]
+    for name, description, *_ in SILENT_OUTCOMES + [("upgrade", "Upgrade by msiexec.exe, then the agent ends with 0")]:
+        code, box = outcome(name)
+        shown = "?" if code is None else f"{code} (0x{code & 0xFFFFFFFF:08X}, {code & 0xFFFFFFFF})" if code < 0 else code
+        rows.append(f"| {description} | {shown} | {box} |")
+    examples["silent-codes"] = "\n".join(rows) + "\n"
+    examples["windows-versions"] = windows_versions(prefix)
+    # What Windows Installer lists after the upgrade: 2.0.0 is gone.
+    products = [f"{values['DisplayName']} {values['DisplayVersion']}"
+                for key, values in registry_keys(prefix, r".*\\Uninstall\\\{.*")
+                if values.get("DisplayName") == "Quillmark"]
+    examples["upgrade-products"] = "\n".join(products) + "\n"
     out = build / "docs-examples"
     for name, text in examples.items():
         (out / f"{name}.txt").write_text(text)
     return examples
+
+
+def registry_keys(prefix, pattern):
+    """The keys of the prefix's machine hive whose path matches the pattern,
+    with their string values, read from Wine's system.reg."""
+    text = (prefix / "system.reg").read_text(encoding="utf-8", errors="replace")
+    for chunk in text.split("\n\n["):
+        path, _, body = chunk.partition("]")
+        path = path.replace("\\\\", "\\")
+        if re.fullmatch(pattern, path):
+            yield path, dict(re.findall(r'^"([^"]*)"="([^"]*)"$', body, re.M))
+
+
+def windows_versions(prefix):
+    """The Windows versions that the manifest declares, and the Wine that
+    the examples (and the end-to-end tests, made by the same script) ran in."""
+    manifest = (ROOT / "res" / "launcher.manifest").read_text()
+    declared = re.findall(r"<!-- (Windows [^>]*?) -->\s*<supportedOS", manifest)
+    wine = subprocess.run(["wine", "--version"], capture_output=True, text=True).stdout.strip()
+    bits = "64-bit (WoW64)" if (prefix / "drive_c" / "windows" / "syswow64").is_dir() else "32-bit"
+    _, windows = next(registry_keys(prefix, r"Software\\Microsoft\\Windows NT\\CurrentVersion"))
+    reported = f"{windows['ProductName']} ({windows['CurrentVersion']}, build {windows['CurrentBuildNumber']})"
+    return ("| | |\n|---|---|\n"
+            f"| Declared in the manifest (`supportedOS`) | {', '.join(declared)} |\n"
+            f"| Run under | {wine}, in a {bits} prefix that reports {reported} |\n")
 
 
 def block(trace, title):

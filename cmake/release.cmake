@@ -1,6 +1,7 @@
 # Makes the release archive: launcher.exe, launcher-check.exe, the example
-# INI file, the documentation and a SHA256SUMS file, in a zip that is the
-# same, byte for byte, from every clean build of the same sources.
+# INI file, the change log, the documentation and a SHA256SUMS file, in a zip
+# that is the same, byte for byte, from every clean build of the same
+# sources.
 #   cmake -DSOURCE_DIR=… -DBINARY_DIR=… -DVERSION=… -DPYTHON=… -P release.cmake
 foreach(variable SOURCE_DIR BINARY_DIR VERSION PYTHON)
     if(NOT DEFINED ${variable})
@@ -10,18 +11,32 @@ endforeach()
 
 set(name quillmark-launcher-${VERSION})
 set(stage "${BINARY_DIR}/release/${name}")
-file(REMOVE_RECURSE "${BINARY_DIR}/release")
+# No archive of an earlier run may stand in for one that fails now.
+file(REMOVE_RECURSE "${BINARY_DIR}/release" "${BINARY_DIR}/${name}.zip")
 file(MAKE_DIRECTORY "${stage}/docs/screenshots")
 
 file(COPY "${BINARY_DIR}/launcher.exe" "${BINARY_DIR}/src/check/launcher-check.exe"
-          "${SOURCE_DIR}/docs/example.ini" DESTINATION "${stage}")
+          "${SOURCE_DIR}/docs/example.ini" "${SOURCE_DIR}/CHANGELOG.md" DESTINATION "${stage}")
 file(GLOB docs RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/docs/*.md" "${SOURCE_DIR}/docs/screenshots/*.png")
 list(SORT docs)
 foreach(doc IN LISTS docs)
-    configure_file("${SOURCE_DIR}/${doc}" "${stage}/${doc}" COPYONLY)
+    if(doc MATCHES "\\.md$")
+        # example.ini lies at the archive's root, beside the programs, and
+        # not in docs/ as in the sources.
+        file(READ "${SOURCE_DIR}/${doc}" text)
+        string(REPLACE "](example.ini)" "](../example.ini)" text "${text}")
+        file(WRITE "${stage}/${doc}" "${text}")
+    else()
+        configure_file("${SOURCE_DIR}/${doc}" "${stage}/${doc}" COPYONLY)
+    endif()
 endforeach()
 
-set(files launcher.exe launcher-check.exe example.ini ${docs})
+execute_process(COMMAND "${PYTHON}" "${SOURCE_DIR}/tools/check_links.py" "${stage}" RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "the archive's documentation has broken links")
+endif()
+
+set(files launcher.exe launcher-check.exe example.ini CHANGELOG.md ${docs})
 set(sums "")
 foreach(file IN LISTS files)
     file(SHA256 "${stage}/${file}" hash)

@@ -1,7 +1,9 @@
 # Makes the release archive: launcher.exe, launcher-check.exe, the example
 # INI file, the change log, the documentation and a SHA256SUMS file, in a zip
 # that is the same, byte for byte, from every clean build of the same
-# sources.
+# sources. With LAUNCHER_SIGN_PKCS12 in the environment, the two programs in
+# the archive are signed first (tools/sign_release.py); the programs in the
+# build tree stay unsigned.
 #   cmake -DSOURCE_DIR=… -DBINARY_DIR=… -DVERSION=… -DPYTHON=… -P release.cmake
 foreach(variable SOURCE_DIR BINARY_DIR VERSION PYTHON)
     if(NOT DEFINED ${variable})
@@ -34,6 +36,15 @@ endforeach()
 execute_process(COMMAND "${PYTHON}" "${SOURCE_DIR}/tools/check_links.py" "${stage}" RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "the archive's documentation has broken links")
+endif()
+
+if(NOT "$ENV{LAUNCHER_SIGN_PKCS12}" STREQUAL "")
+    execute_process(COMMAND "${PYTHON}" "${SOURCE_DIR}/tools/sign_release.py"
+                            "${stage}/launcher.exe" "${stage}/launcher-check.exe"
+                    RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "signing failed: no release archive")
+    endif()
 endif()
 
 set(files launcher.exe launcher-check.exe example.ini CHANGELOG.md ${docs})

@@ -1,13 +1,14 @@
 #!/bin/sh
 # Installs what building and testing the launcher needs on Debian (bookworm):
 # the native and MinGW-w64 compilers, GoogleTest, Wine (32- and 64-bit, so
-# that a prefix has both registry views), Xvfb, wixl, and the locale sources
-# from which the tests build Japanese and Chinese locales. Packages already
-# present are left alone.
+# that a prefix has both registry views), Xvfb, wixl, the locale sources
+# from which the tests build Japanese and Chinese locales, and openssl with
+# osslsigncode for the signed release. Packages already present are left
+# alone.
 set -eu
 
 packages="cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
-          mingw-w64 wine wine32:i386 wine64 xvfb x11-utils wixl python3 zip locales"
+          mingw-w64 wine wine32:i386 wine64 xvfb x11-utils wixl python3 zip locales openssl osslsigncode"
 
 missing=""
 for package in $packages; do

@@ -42,16 +42,6 @@ void resolveEffectiveSettings(Platform& platform, LauncherState& state) {
     state.nl = firstNonEmpty(state.argNL, state.iniNL);
     state.isLicenseAccepted = (state.argLicenseAccepted == 1 || isTrueWord(state.iniLicenseAccepted)) ? 1 : 0;
     state.inputFile = resolveInputFile(platform, state);
-
-    TraceFile& trace = state.traceFile;
-    trace.block("Mode");
-    trace.value("isSilent", state.isSilent);
-    trace.value("isDialogAllowed", state.isDialogAllowed);
-    trace.value("isUserAdmin", state.isUserAdmin);
-    trace.value("isLicenseAccepted", state.isLicenseAccepted);
-    trace.value("appDataLocation", state.appDataLocation);
-    trace.value("nl", state.nl);
-    trace.value("inputFile", state.inputFile);
 }
 
 }  // namespace launcher

@@ -7,7 +7,8 @@
 
 namespace launcher {
 
-/// Fills the effective settings of state and writes the "Mode" block.
+/// Fills the effective settings of state (and isWait, which silent
+/// operation forces on); writes no trace.
 void resolveEffectiveSettings(Platform& platform, LauncherState& state);
 
 }  // namespace launcher

@@ -136,17 +136,18 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
         showUsage(platform, state.launcherName);
         return LaunchOutcome{0};
     }
+    TraceFile& trace = state.traceFile;
     if (state.isDebug == 1) {
-        state.traceFile.open(platform, state.argLogFile);
-        writeStartBlocks(state);
+        trace.open(platform, state.argLogFile);
+        writeStartBlocks(trace, state);
     }
     resolveEffectiveSettings(platform, state);
+    writeModeBlock(trace, state);
 
-    TraceFile& trace = state.traceFile;
     const Failure fail{platform, state};
     int restartCode = 0;
     lookUpAgent(platform, state);
-    writeAgentInfoBlocks(state, "Installed Agent Info");
+    writeAgentInfoBlocks(trace, state, "Installed Agent Info");
     if (!isAgentRecentEnough(state)) {
         trace.line("Agent is not installed.  Prepare to install.\n");
         if (state.iniInstallerLocation.empty()) return LaunchOutcome{failNoInstaller(fail, state)};
@@ -155,7 +156,7 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
         }
         // A source that cannot be opened now keeps the first lookup's location.
         lookUpAgent(platform, state);
-        writeAgentInfoBlocks(state, "Installed Agent Info (after install agent) ");
+        writeAgentInfoBlocks(trace, state, "Installed Agent Info (after install agent) ");
         if (!isAgentRecentEnough(state)) {
             trace.line("Correct agent cannot be found \n");
             return LaunchOutcome{fail(kCodeGiveUp, kMsgAgentNotFound, state.iniManagerVersion)};

@@ -2,8 +2,7 @@
 
 namespace launcher {
 
-void writeStartBlocks(LauncherState& state) {
-    TraceFile& trace = state.traceFile;
+void writeStartBlocks(TraceFile& trace, const LauncherState& state) {
     trace.block("Launcher info");
     trace.value("launcherFullPath", state.launcherFullPath);
     trace.value("launcherDir", state.launcherDir);
@@ -41,8 +40,18 @@ void writeStartBlocks(LauncherState& state) {
     trace.list("argManagerArgs", state.argManagerArgs);
 }
 
-void writeAgentInfoBlocks(LauncherState& state, std::string_view title) {
-    TraceFile& trace = state.traceFile;
+void writeModeBlock(TraceFile& trace, const LauncherState& state) {
+    trace.block("Mode");
+    trace.value("isSilent", state.isSilent);
+    trace.value("isDialogAllowed", state.isDialogAllowed);
+    trace.value("isUserAdmin", state.isUserAdmin);
+    trace.value("isLicenseAccepted", state.isLicenseAccepted);
+    trace.value("appDataLocation", state.appDataLocation);
+    trace.value("nl", state.nl);
+    trace.value("inputFile", state.inputFile);
+}
+
+void writeAgentInfoBlocks(TraceFile& trace, const LauncherState& state, std::string_view title) {
     trace.block(title);
     trace.value("refVersion", state.refVersion);
     trace.value("refLocation", state.refLocation);

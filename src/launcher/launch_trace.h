@@ -8,9 +8,12 @@
 namespace launcher {
 
 /// Writes the launcher, INI file and command-line blocks.
-void writeStartBlocks(LauncherState& state);
+void writeStartBlocks(TraceFile& trace, const LauncherState& state);
+
+/// Writes the "Mode" block: the effective settings.
+void writeModeBlock(TraceFile& trace, const LauncherState& state);
 
 /// Writes the installed-agent block under title, then "Expected Agent Info".
-void writeAgentInfoBlocks(LauncherState& state, std::string_view title);
+void writeAgentInfoBlocks(TraceFile& trace, const LauncherState& state, std::string_view title);
 
 }  // namespace launcher

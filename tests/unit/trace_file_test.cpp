@@ -64,8 +64,9 @@ TEST(TraceFile, StartBlocksAndModeForEveryField) {
                       "D:\\ad", "-nl", "de_DE", "-licenseAccepted", "-installerArgs", "I=1", "-managerArgs", "*.xml"},
                      state);
     state.traceFile.open(platform, state.argLogFile);
-    writeStartBlocks(state);
+    writeStartBlocks(state.traceFile, state);
     resolveEffectiveSettings(platform, state);
+    writeModeBlock(state.traceFile, state);
     state.traceFile.close();
     EXPECT_EQ(platform.written["C:\\t.log"],
               toTextModeBytes(testing::goldenSection(UNIT_EXPECTED_DIR "/traces.txt", "every field")));

@@ -128,8 +128,9 @@ bool agentSection(Platform& platform, LauncherState& state, Section& out) {
     out.list("agentArglist", state.agentArglist);
     out.text("commandLine", joinArgVector(state.agentArglist));
     out.flag("waits", state.isWait == 1,
-             state.isWait == 1 ? "waits for the agent, and starts it again while it exits with code 23"
-                               : "hands over: the launcher ends once the agent runs");
+             state.isWait == 1 ? "waits for the agent, and starts it again while it exits with code " +
+                                     std::to_string(kAgentAsksRestart)
+                               : std::string("hands over: the launcher ends once the agent runs"));
     return exists;
 }
 
@@ -137,17 +138,17 @@ void outcomeSection(const LauncherState& state, bool installerExists, bool agent
     const auto failure = [&](int id, const char* why) {
         out.text("result", "fail", why);
         out.number("message", id, state.isDialogAllowed == 1 ? "shown in an error box" : "not shown (silent)");
-        out.number("exitCode", 1);
+        out.number("exitCode", kExitGiveUp);
     };
     if (isAgentRecentEnough(state)) {
         if (!agentExists) {
             failure(kMsgAgentNotFound, "the agent program cannot be found");
         } else if (state.isWait == 1) {
             out.text("result", "start-agent", "starts the agent and waits for it");
-            out.none("exitCode", "the agent's last exit code (-1 when it cannot start)");
+            out.none("exitCode", "the agent's last exit code (" + std::to_string(kStartFailed) + " when it cannot start)");
         } else {
             out.text("result", "start-agent", "starts the agent and ends at once");
-            out.number("exitCode", 0, "-1 when the agent cannot start");
+            out.number("exitCode", 0, std::to_string(kStartFailed) + " when the agent cannot start");
         }
     } else if (state.iniInstallerLocation.empty()) {
         failure(state.mode == LaunchMode::EXTENSION ? kMsgAgentNotFoundExtension : kMsgAgentNotFound,
@@ -156,9 +157,11 @@ void outcomeSection(const LauncherState& state, bool installerExists, bool agent
         failure(kMsgInstallerNotFound, "the installer cannot be found");
     } else {
         out.text("result", "install",
-                 "runs the installer and waits for it; with exit code 0, or 3010 or 1641 (success, restart needed), "
-                 "it looks for the agent again and starts it; 1602 (and 232 from an executable installer) end the run "
-                 "as cancelled; any other code is an error");
+                 "runs the installer and waits for it; with exit code 0, or " + std::to_string(kInstalledRestartDue) +
+                     " or " + std::to_string(kInstalledRestarting) +
+                     " (success, restart needed), it looks for the agent again and starts it; " +
+                     std::to_string(kInstallCancelled) + " (and " + std::to_string(kSetupCancelled) +
+                     " from an executable installer) end the run as cancelled; any other code is an error");
         out.none("exitCode", "the installer's code, or as when the agent is installed; a restart code in place of a "
                              "final 0");
     }
@@ -189,7 +192,8 @@ Explanation explainRun(ReadOnlyPlatform& platform, const std::string& launcherPa
     launcher.text("iniFile", iniPath);
     explanation.sections.push_back(launcher);
     if (!readLauncherIni(platform, iniPath, state)) {
-        explanation.error = "the INI file " + iniPath + " cannot be opened: the launcher shows an error and exits with 1";
+        explanation.error = "the INI file " + iniPath + " cannot be opened: the launcher shows an error and exits with " +
+                            std::to_string(kExitGiveUp);
         return explanation;
     }
 

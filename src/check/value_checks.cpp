@@ -163,7 +163,7 @@ void ValueRules::installer() {
         kind == PathKind::Directory
             ? "When the agent needs installing, the launcher tries to start the folder, which fails."
             : "When the agent needs installing, the launcher reports that the installer cannot be found and "
-              "exits with code 1.",
+              "exits with code " + std::to_string(kExitGiveUp) + ".",
         "Put the installer at that place in the image, or correct LOCATION (relative to the launcher's folder).");
 }
 
@@ -203,7 +203,7 @@ void ValueRules::agentLocation() {
             "The launcher reads neither LOCATION_KEY" + ignoredLine("LOCATION_KEY") + " nor LOCATION_FILE" +
                 ignoredLine("LOCATION_FILE") + ", so it cannot find an installed agent.",
             "Every run counts the agent as missing: it runs the installer, still finds no agent, and exits with "
-            "code 1.",
+            "code " + std::to_string(kExitGiveUp) + ".",
             "Add LOCATION_KEY=<registry key> or LOCATION_FILE=<reference file> below [MANAGER].");
     } else if (file) {
         placeholders(place(IniSection::Manager, "LOCATION_FILE"), values_.iniManagerLocationFile);
@@ -254,13 +254,13 @@ std::string ValueRules::quotedEffect(const std::string& key, const std::string& 
                                               : "The launcher runs ") +
                commands.InstallerProgram +
                " as an executable installer, quotation marks included; no file name holds them, so it reports "
-               "that the installer cannot be found and exits with code 1.";
+               "that the installer cannot be found and exits with code " + std::to_string(kExitGiveUp) + ".";
     }
     if (key == "LAUNCHER" || key == "LAUNCHER_SILENT") {
         buildAgentCommand(codePage, {.refLocation = folder, .iniManagerLauncher = value}, commands);
         return "The agent's program becomes " + commands.AgentProgram +
                ", quotation marks included; no file name holds them, so the launcher reports that the agent cannot "
-               "be found and exits with code 1.";
+               "be found and exits with code " + std::to_string(kExitGiveUp) + ".";
     }
     if (key == "APPDATALOCATION") {
         const bool msi = isMsiPackage(values_.iniInstallerLocation);
@@ -339,7 +339,7 @@ void ValueRules::registryHive() {
             (forAdmin == forUser ? forAdmin
                                  : forAdmin + " for administrators and under " + forUser + " for other users") +
             ", where the installer does not write it. Every run counts the agent as missing: it runs the installer, "
-            "still finds no agent, and exits with code 1.",
+            "still finds no agent, and exits with code " + std::to_string(kExitGiveUp) + ".",
         fix + ".");
 }
 

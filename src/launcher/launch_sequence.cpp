@@ -17,14 +17,6 @@ namespace launcher {
 
 namespace {
 
-constexpr int kCodeGiveUp = 1;
-constexpr int kCodeUserCancel = 1602;
-constexpr int kCodeSetupCancel = 232;
-constexpr int kCodeRestartAgent = 23;
-// An installer that succeeded but needs a restart to finish (Windows
-// Installer's "restart required" and "restart started").
-constexpr int kCodeRestartRequired = 3010;
-constexpr int kCodeRestartStarted = 1641;
 
 // Every failure after the settings are known: its trace line first, then
 // the error box when dialogs are allowed, then the exit code.
@@ -63,17 +55,17 @@ int failNoInstaller(const Failure& fail, LauncherState& state) {
     case LaunchMode::INSTALL:
         trace.line("Running in INSTALL Mode.  \n");
         trace.line("Agent is not detected on the system. Install cannot continue \n");
-        return fail(kCodeGiveUp, kMsgAgentNotFound, state.iniManagerVersion);
+        return fail(kExitGiveUp, kMsgAgentNotFound, state.iniManagerVersion);
     case LaunchMode::UNINSTALL:
         trace.line("Running in UNINSTALL Mode.  \n");
         trace.line("Agent is not detected on the system. Uninstall cannot continue \n");
-        return fail(kCodeGiveUp, kMsgAgentNotFound, state.iniManagerVersion);
+        return fail(kExitGiveUp, kMsgAgentNotFound, state.iniManagerVersion);
     case LaunchMode::EXTENSION:
         trace.line("Running in EXTENSION Mode.  \n");
         trace.line("Agent is not detected on the system. Install cannot continue. \n");
-        return fail(kCodeGiveUp, kMsgAgentNotFoundExtension, state.iniManagerVersion);
+        return fail(kExitGiveUp, kMsgAgentNotFoundExtension, state.iniManagerVersion);
     }
-    return kCodeGiveUp;
+    return kExitGiveUp;
 }
 
 // Builds and runs the installer. Returns the run's exit code when the run
@@ -87,7 +79,7 @@ std::optional<int> installAgent(Platform& platform, LauncherState& state, const 
     if (!installerExists(platform, state, msi)) {
         const std::string& missing = msi ? state.installerImage : state.InstallerProgram;
         trace.line((msi ? "MSI installer image is not found: " : "Installer does not exist: ") + missing + "\n");
-        return fail(kCodeGiveUp, kMsgInstallerNotFound, missing);
+        return fail(kExitGiveUp, kMsgInstallerNotFound, missing);
     }
 
     trace.flush();
@@ -95,12 +87,12 @@ std::optional<int> installAgent(Platform& platform, LauncherState& state, const 
     trace.block("Return code of agent installer");
     trace.value("rc", rc);
     trace.value("InstallerProgram", state.InstallerProgram);
-    if (rc == 0 || rc == kCodeRestartRequired || rc == kCodeRestartStarted) {
+    if (rc == 0 || rc == kInstalledRestartDue || rc == kInstalledRestarting) {
         restartCode = rc;
         return std::nullopt;
     }
     // 232 means a cancel only from an executable installer.
-    if (rc == kCodeUserCancel || (rc == kCodeSetupCancel && !msi)) {
+    if (rc == kInstallCancelled || (rc == kSetupCancelled && !msi)) {
         trace.line("Install Cancelled by user \n");
         return rc;
     }
@@ -115,10 +107,10 @@ LaunchOutcome startAgent(Platform& platform, LauncherState& state) {
         if (startAndExit(platform, state.AgentProgram, state.agentArglist) == StartResult::HandedOver) {
             return LaunchOutcome{0, true};
         }
-        return LaunchOutcome{-1, false};
+        return LaunchOutcome{kStartFailed, false};
     }
     int code = runAndWait(platform, state.AgentProgram, state.agentArglist);
-    while (code == kCodeRestartAgent) code = runAndWait(platform, state.AgentProgram, state.agentArglist);
+    while (code == kAgentAsksRestart) code = runAndWait(platform, state.AgentProgram, state.agentArglist);
     return LaunchOutcome{code, false};
 }
 
@@ -130,7 +122,7 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
         // run was meant to be silent.
         showMessageBox(platform, formatMessage(platform, loadMessage(platform, kMsgCannotOpenIni), iniPath),
                        std::string(), BoxIcon::Error);
-        return LaunchOutcome{kCodeGiveUp};
+        return LaunchOutcome{kExitGiveUp};
     }
     if (parseCommandLine(arguments, state) == ParseResult::HelpRequested) {
         showUsage(platform, state.launcherName);
@@ -159,7 +151,7 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
         writeAgentInfoBlocks(trace, state, "Installed Agent Info (after install agent) ");
         if (!isAgentRecentEnough(state)) {
             trace.line("Correct agent cannot be found \n");
-            return LaunchOutcome{fail(kCodeGiveUp, kMsgAgentNotFound, state.iniManagerVersion)};
+            return LaunchOutcome{fail(kExitGiveUp, kMsgAgentNotFound, state.iniManagerVersion)};
         }
     }
 
@@ -169,7 +161,7 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
     trace.list("agentArglist", state.agentArglist);
     if (!programExists(platform, state.AgentProgram)) {
         trace.line("Agent program cannot be found: " + state.AgentProgram + " \n");
-        return LaunchOutcome{fail(kCodeGiveUp, kMsgAgentNotFound, state.iniManagerVersion)};
+        return LaunchOutcome{fail(kExitGiveUp, kMsgAgentNotFound, state.iniManagerVersion)};
     }
     trace.value("isWait", state.isWait);
     trace.close();

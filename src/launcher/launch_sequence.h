@@ -11,10 +11,18 @@
 
 namespace launcher {
 
+/// Exit codes that the launcher gives, or reads from its children.
+inline constexpr int kExitGiveUp = 1;              ///< the launcher gave up (with its error box)
+inline constexpr int kAgentAsksRestart = 23;       ///< the waited-for agent wants to be started again
+inline constexpr int kSetupCancelled = 232;        ///< an executable installer was cancelled
+inline constexpr int kInstallCancelled = 1602;     ///< the user cancelled the installation
+inline constexpr int kInstalledRestartDue = 3010;  ///< installed; a restart is required
+inline constexpr int kInstalledRestarting = 1641;  ///< installed; a restart was started
+
 /// How a run ended.
 struct LaunchOutcome {
     int exitCode = 0;
-    bool handedOver = false;  ///< the agent runs on; the launcher ends with 0
+    bool handedOver = false;  ///< the agent runs on; the launcher ends with exitCode at once
 };
 
 /// Returns true when an installed agent version was found and it is at

@@ -45,7 +45,7 @@ std::string joinArgVector(const ArgVector& arguments) {
 
 int runAndWait(Platform& platform, const std::string& program, const ArgVector& arguments) {
     const std::string file = resolveProgramFile(platform, program);
-    if (file.empty()) return -1;
+    if (file.empty()) return kStartFailed;
     return platform.runAndWaitProcess(file, joinArgVector(arguments));
 }
 

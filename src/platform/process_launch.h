@@ -19,6 +19,10 @@ using ArgVector = std::vector<std::string>;
 /// taken from the current directory only. Empty when nothing is found.
 std::string resolveProgramFile(Platform& platform, const std::string& path);
 
+/// What runAndWait returns, and a start reports, for a child that could not
+/// be found or created; a child that ends with -1 itself looks the same.
+inline constexpr int kStartFailed = -1;
+
 /// Returns the elements joined with single blanks, without added quoting.
 std::string joinArgVector(const ArgVector& arguments);
 

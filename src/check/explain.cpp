@@ -1,7 +1,5 @@
 #include "check/explain.h"
 
-#include <cctype>
-#include <set>
 
 #include "commands/launch_commands.h"
 #include "launcher/command_line.h"
@@ -15,17 +13,9 @@ namespace launcher::check {
 
 namespace {
 
-// The name under which the lookup's trace is kept in memory.
-constexpr const char* kLookupTrace = "launcher-check lookup trace";
-
 void programFile(Platform& platform, const std::string& program, Section& out) {
     const std::string file = resolveProgramFile(platform, program);
     out.text("programFile", file, file.empty() ? "none: the start would fail with -1" : std::string());
-}
-
-// Trace labels of flags begin with "is" and a capital (isUserAdmin, isAdmin()).
-bool isFlagLabel(const std::string& label) {
-    return label.size() > 2 && label.starts_with("is") && std::isupper(static_cast<unsigned char>(label[2]));
 }
 
 void settingsSection(const LauncherState& state, const std::vector<std::string>& options, Section& out) {
@@ -43,46 +33,32 @@ void settingsSection(const LauncherState& state, const std::vector<std::string>&
              state.isDebug == 1 ? "not written by launcher-check" : "no -log option");
 }
 
-// Looks the agent up with the launcher's own lookup, and shows the values
-// that its trace records.
+// Looks the agent up with the launcher's own lookup, and shows what it
+// read: the registry key (as the platform saw it asked) or the reference
+// file, and the agent's files (as the lookup notes them).
 void locationSection(ReadOnlyPlatform& platform, LauncherState& state, Section& out) {
     const std::string source = !state.iniManagerLocationKey.empty()    ? "registry"
                                : !state.iniManagerLocationFile.empty() ? "reference file"
                                                                        : "none";
     out.text("source", source);
-    TraceFile trace;
-    trace.open(platform, kLookupTrace);
-    const AgentSources sources{.iniManagerLocationKey = state.iniManagerLocationKey,
-                               .iniManagerLocationFile = state.iniManagerLocationFile,
-                               .isUserAdmin = state.isUserAdmin,
-                               .launcherDir = state.launcherDir};
+    out.number("isAdmin", platform.isUserAnAdmin(), "the user's token holds the Administrators group");
+    TraceFile untraced;
+    LookupRecord record;
     const std::size_t reads = platform.registryReads().size();
-    findInstalledAgent(platform, trace, sources, state);
-    trace.close();
+    findInstalledAgent(platform, untraced,
+                       {.iniManagerLocationKey = state.iniManagerLocationKey,
+                        .iniManagerLocationFile = state.iniManagerLocationFile,
+                        .isUserAdmin = state.isUserAdmin,
+                        .launcherDir = state.launcherDir},
+                       state, &record);
     if (platform.registryReads().size() > reads) {
         out.text("registryKey", platform.registryReads()[reads]);
         out.text("registryValue", "location");
     }
-
-    const std::string& text = platform.captured().at(kLookupTrace);
-    std::set<std::string> seen;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(start, end - start);
-        start = end + 1;
-        if (line.ends_with('\r')) line.pop_back();
-        const std::size_t open = line.find(": (");
-        if (open == std::string::npos || !line.ends_with(')')) continue;
-        const std::string label = line.substr(0, open);
-        if (!seen.insert(label).second) continue;
-        const std::string value = line.substr(open + 3, line.size() - open - 4);
-        if (isFlagLabel(label) && (value == "0" || value == "1")) {
-            out.number(label, value == "1" ? 1 : 0);
-        } else {
-            out.text(label, value);
-        }
-    }
+    if (source == "reference file") out.text("refFile", record.refFile);
+    out.text("configFile", record.configFile);
+    out.text("appDataDir", record.appDataDir);
+    out.text("installedXml", record.installedXml);
     out.text("refLocation", state.refLocation);
     out.text("refVersion", state.refVersion);
     out.text("iniManagerVersion", state.iniManagerVersion);
@@ -176,13 +152,8 @@ Explanation explainRun(ReadOnlyPlatform& platform, const std::string& launcherPa
     resolveLauncherIdentity(platform, launcherPath, state);
     Section launcher{"launcher", {}};
     const bool found = !state.launcherFullPath.empty();
-    if (!found) {
-        state.launcherFullPath = launcherPath;
-        const CodePage codePage = platform.systemCodePage();
-        state.launcherDir = directoryPart(codePage, launcherPath);
-        state.launcherFile = filePart(codePage, launcherPath);
-        state.launcherName = stripExtension(codePage, state.launcherFile);
-    }
+    // Not found: explained as if the launcher stood at the path given.
+    if (!found) setLauncherIdentity(platform.systemCodePage(), launcherPath, state);
     const std::string iniPath = state.launcherDir + state.launcherName + ".ini";
     launcher.text("launcherFullPath", state.launcherFullPath,
                   found ? std::string()

@@ -120,25 +120,20 @@ std::string verdicts(const std::vector<std::string>& installed, const std::strin
     return joined(parts, ", ");
 }
 
-// Whether the first three dot-separated parts of a version are plain
-// numbers; meant is the version with each part cut to its first digits.
+// Whether the number parts of a version, as the launcher splits it, are
+// plain numbers; meant is the version with each part cut to its first
+// digits. A dot that ends the text opens no part.
 bool plainVersion(std::string_view value, std::string& meant) {
-    std::vector<std::string_view> numbers;
-    std::string_view rest = value;
+    const VersionParts parts = splitVersion(value);
+    int count = parts.partsWritten;
+    if (count > 1 && parts.written[count - 1].empty() && value.ends_with('.')) --count;
     bool plain = true;
-    while (numbers.size() < 3) {
-        const std::size_t dot = rest.find('.');
-        numbers.push_back(rest.substr(0, dot));
-        plain = plain && isPlainNumber(numbers.back());
-        if (dot == std::string_view::npos || dot + 1 == rest.size()) {
-            rest = std::string_view();
-            break;
-        }
-        rest = rest.substr(dot + 1);
-    }
     meant.clear();
-    for (std::string_view part : numbers) meant += (meant.empty() ? "" : ".") + digitsOf(part);
-    if (!rest.empty()) meant += "." + std::string(rest);
+    for (int i = 0; i < count; ++i) {
+        plain = plain && isPlainNumber(parts.written[i]);
+        meant += (meant.empty() ? "" : ".") + digitsOf(parts.written[i]);
+    }
+    if (!parts.qualifier.empty()) meant += "." + std::string(parts.qualifier);
     return plain;
 }
 

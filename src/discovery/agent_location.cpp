@@ -109,7 +109,8 @@ void readRegistryString(Platform& platform, RegistryHive hive, const std::string
     }
 }
 
-void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources& sources, AgentDiscovery& result) {
+void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources& sources, AgentDiscovery& result,
+                        LookupRecord* record) {
     trace.block("Get Installed Agent Info");
     trace.value("iniManagerLocationKey", sources.iniManagerLocationKey);
     trace.value("iniManagerLocationFile", sources.iniManagerLocationFile);
@@ -128,8 +129,9 @@ void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources
         readProperty(platform, refFile, "location", result.refLocation);
         trace.line("Get current agent location from Reference File: \n");
         trace.value("refFile", refFile);
+        if (record) record->refFile = refFile;
     }
-    result.refVersion = installedAgentVersion(platform, trace, result.refLocation).value_or(std::string());
+    result.refVersion = installedAgentVersion(platform, trace, result.refLocation, record).value_or(std::string());
 }
 
 }  // namespace launcher

@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 
+#include "discovery/installed_version.h"
 #include "messages/trace_file.h"
 #include "platform/platform.h"
 
@@ -40,8 +41,10 @@ std::span<const FolderPlaceholder> folderPlaceholders();
 inline constexpr std::size_t kRegistryValueLimit = 255;
 
 /// Sets refLocation from the registry key (when named) or else the
-/// reference file, then refVersion from the agent's files. Traces both.
-void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources& sources, AgentDiscovery& result);
+/// reference file, then refVersion from the agent's files. Traces both, and
+/// notes the files it read in record when one is given.
+void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources& sources, AgentDiscovery& result,
+                        LookupRecord* record = nullptr);
 
 /// Reads the string value into output, from the program's own registry view
 /// or, when the key or the value is missing there, from the 64-bit view:

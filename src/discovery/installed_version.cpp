@@ -16,7 +16,10 @@ bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
 }  // namespace
 
-std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& trace, const std::string& location) {
+std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& trace, const std::string& location,
+                                                 LookupRecord* record) {
+    LookupRecord unused;
+    LookupRecord& noted = record ? *record : unused;
     trace.line("Get Installed QM Version: \n");
     trace.value("qmLocatoin", location);
     if (location.empty()) return std::nullopt;
@@ -26,6 +29,7 @@ std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& 
     stripTrailingSeparator(codePage, agentDir);
     const std::string configFile = agentDir + "\\eclipse\\configuration\\config.ini";
     trace.value("configFile", configFile);
+    noted.configFile = configFile;
 
     std::string rawValue;
     readConfigValue(platform, configFile, rawValue);
@@ -34,10 +38,12 @@ std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& 
     std::string dataDir = collapseSeparators(codePage, unescapeDriveColon(codePage, rawValue));
     stripTrailingSeparator(codePage, dataDir);
     trace.value("appDataDir", dataDir);
+    noted.appDataDir = dataDir;
     if (dataDir.empty()) return std::nullopt;
 
     const std::string installedXml = dataDir + "\\installed.xml";
     trace.value("installedXMLFile", installedXml);
+    noted.installedXml = installedXml;
     std::string version;
     readPackageVersion(platform, installedXml, version);
     trace.value("currVersion", version);

@@ -12,8 +12,18 @@
 namespace launcher {
 
 /// Returns the version of the agent installed at location, or nothing.
-/// Traces each path it reads.
-std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& trace, const std::string& location);
+/// The files a lookup consulted, as its trace names them; for tools that show
+/// them without reading a trace.
+struct LookupRecord {
+    std::string refFile;       ///< the reference file, its placeholder replaced
+    std::string configFile;    ///< the agent's config.ini
+    std::string appDataDir;    ///< the data directory that config.ini names
+    std::string installedXml;  ///< the package record in that directory
+};
+
+/// Traces each path it reads, and notes it in record when one is given.
+std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& trace, const std::string& location,
+                                                 LookupRecord* record = nullptr);
 
 /// Sets output to the value of the last usable tessa.appDataLocation line of
 /// the file; leaves output as it was when the file cannot be opened.

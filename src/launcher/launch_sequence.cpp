@@ -221,11 +221,15 @@ bool programExists(Platform& platform, const std::string& program) {
 }
 
 void resolveLauncherIdentity(Platform& platform, const std::string& programName, LauncherIdentity& identity) {
-    identity.launcherFullPath = findProgram(platform, programName);
-    if (identity.launcherFullPath.empty()) identity.launcherFullPath = findProgram(platform, programName + ".exe");
-    const CodePage codePage = platform.systemCodePage();
-    identity.launcherDir = directoryPart(codePage, identity.launcherFullPath);
-    identity.launcherFile = filePart(codePage, identity.launcherFullPath);
+    std::string found = findProgram(platform, programName);
+    if (found.empty()) found = findProgram(platform, programName + ".exe");
+    setLauncherIdentity(platform.systemCodePage(), found, identity);
+}
+
+void setLauncherIdentity(const CodePage& codePage, const std::string& fullPath, LauncherIdentity& identity) {
+    identity.launcherFullPath = fullPath;
+    identity.launcherDir = directoryPart(codePage, fullPath);
+    identity.launcherFile = filePart(codePage, fullPath);
     identity.launcherName = stripExtension(codePage, identity.launcherFile);
 }
 

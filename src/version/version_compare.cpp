@@ -39,12 +39,13 @@ std::int32_t parseVersionNumber(std::string_view text) {
 }
 
 VersionParts splitVersion(std::string_view text) {
-    std::string_view numbers[3];
     VersionParts parts;
+    std::string_view* numbers = parts.written;
     std::string_view rest = text;
     for (int index = 0; index < 3; ++index) {
         const std::size_t dot = rest.find('.');
         numbers[index] = rest.substr(0, dot);
+        parts.partsWritten = index + 1;
         if (dot == std::string_view::npos) break;
         rest = rest.substr(dot + 1);
         // Everything after the third dot, further dots included.

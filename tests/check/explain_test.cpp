@@ -98,9 +98,9 @@ TEST(Explain, AgentCommandsOfAnInstalledAgent) {
     EXPECT_EQ(field(run, "agentLocation", "configFile"), "C:\\Program Files\\Agent\\eclipse\\configuration\\config.ini");
     EXPECT_EQ(field(run, "agentLocation", "agentFound"), "1");
     EXPECT_EQ(field(run, "outcome", "result"), "start-agent");
-    // Nothing was started or shown; only the lookup's own trace went to memory.
+    // Nothing was started, shown or written.
     EXPECT_TRUE(java.platform().refused().empty());
-    EXPECT_EQ(java.platform().captured().size(), 1u);
+    EXPECT_TRUE(java.platform().captured().empty());
 
     // An administrator without an explicit request gets no -isAdmin.
     Machine own("[MANAGER]\nLOCATION_KEY=Software\\Norvex\\Agent\nVERSION=1.3\nLAUNCHER=eclipse\\agent.exe\n",

@@ -17,7 +17,7 @@ enum class LaunchMode { INSTALL, UNINSTALL, EXTENSION };
 /// Returns the mode's name as the INI file writes it.
 const char* launchModeName(LaunchMode mode);
 
-/// The section the reader is in.
+/// The section the reader is in; Manager is the agent's section.
 enum class IniSection { None, Installer, Manager, Common };
 
 /// The values of the INI file, each as written after its "=".

@@ -21,6 +21,8 @@ std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& 
     LookupRecord unused;
     LookupRecord& noted = record ? *record : unused;
     trace.line("Get Installed QM Version: \n");
+    // "qmLocatoin" is misspelt on purpose: that is the label every trace has
+    // carried, and support scripts search for it. Do not correct it.
     trace.value("qmLocatoin", location);
     if (location.empty()) return std::nullopt;
 

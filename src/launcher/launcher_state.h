@@ -2,6 +2,14 @@
 // effective settings, discovery results, commands and the trace, in that
 // order. Each subsystem fills its own part; the fields keep the names of
 // the trace's labels.
+//
+// Two traps for the reader:
+// - "Manager" in a name (the [MANAGER] section, iniManagerVersion,
+//   argManagerArgs) means the agent: the software manager that the launcher
+//   installs and starts.
+// - The flags (isSilent, isWait, isUserAdmin, ...) are int, not bool: the
+//   trace prints them as numbers, "isWait: (1)", with the %d of its format,
+//   and tools that read traces expect that. They only ever hold 0 or 1.
 #pragma once
 
 #include <string>

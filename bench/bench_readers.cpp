@@ -33,8 +33,13 @@ constexpr const char* kAgentVersion = "7.3.1.v20240611-1502";
 std::string makeInstalledXml(std::size_t megabytes, const char* newline) {
     const std::size_t target = megabytes * 1024 * 1024;
     std::string text = std::string("<?xml version='1.0' encoding='UTF-8'?>") + newline + "<installed>" + newline;
-    static const char* const kNames[] = {"core", "ui.workbench", "runtime.compatibility.registry", "help",
-                                         "net.transport.http", "search.index", "update.scheduler.policy",
+    static const char* const kNames[] = {"core",
+                                         "ui.workbench",
+                                         "runtime.compatibility.registry",
+                                         "help",
+                                         "net.transport.http",
+                                         "search.index",
+                                         "update.scheduler.policy",
                                          "ide.resources.text"};
     std::size_t n = 0;
     char line[256];
@@ -53,13 +58,15 @@ std::string makeInstalledXml(std::size_t megabytes, const char* newline) {
 }
 
 std::string makeLauncherIni(std::size_t lines) {
-    std::string text = "; Launcher settings of the installation image\r\n[INSTALLER]\r\nLOCATION=setup\\agent-setup.exe\r\n";
+    std::string text =
+        "; Launcher settings of the installation image\r\n[INSTALLER]\r\nLOCATION=setup\\agent-setup.exe\r\n";
     text += "LICENSEACCEPTED=false\r\n[MANAGER]\r\nLOCATION_KEY=Software\\Quillmark\\Agent\r\nVERSION=7.3.1\r\n";
     text += "LAUNCHER=eclipse\\agent.exe\r\nMODE=INSTALL\r\n";
     std::size_t written = 9;
     for (std::size_t n = 0; written < lines - 5; ++n, ++written) {
-        text += (n % 10 == 0) ? "; options of group " + std::to_string(n / 10) + "\r\n"
-                              : "ARG=-Dcom.norvex.tessa.option" + std::to_string(n) + "=value-" + std::to_string(n) + "\r\n";
+        text += (n % 10 == 0)
+                    ? "; options of group " + std::to_string(n / 10) + "\r\n"
+                    : "ARG=-Dcom.norvex.tessa.option" + std::to_string(n) + "=value-" + std::to_string(n) + "\r\n";
     }
     text += "[COMMON]\r\nSILENT=no\r\nISADMIN=no\r\nAPPDATALOCATION=C:\\ProgramData\\Quillmark\r\nNL=en_US\r\n";
     return text;
@@ -79,7 +86,8 @@ const DataFile& dataFile(const std::string& name, const std::function<std::strin
     DataFile file{std::string(LAUNCHER_BENCH_DATA_DIR) + "/" + name, make()};
     std::filesystem::create_directories(LAUNCHER_BENCH_DATA_DIR);
     if (!std::filesystem::exists(file.path) || std::filesystem::file_size(file.path) != file.content.size()) {
-        std::ofstream(file.path, std::ios::binary).write(file.content.data(), static_cast<std::streamsize>(file.content.size()));
+        std::ofstream(file.path, std::ios::binary)
+            .write(file.content.data(), static_cast<std::streamsize>(file.content.size()));
     }
     return files.emplace(name, std::move(file)).first->second;
 }
@@ -117,7 +125,8 @@ void BM_InstalledXml_Memory(benchmark::State& state) {
 
 void BM_LauncherIni_File(benchmark::State& state) {
     const std::size_t lines = static_cast<std::size_t>(state.range(0));
-    const DataFile& file = dataFile("launcher_" + std::to_string(lines) + ".ini", [=] { return makeLauncherIni(lines); });
+    const DataFile& file =
+        dataFile("launcher_" + std::to_string(lines) + ".ini", [=] { return makeLauncherIni(lines); });
     FilePlatform platform;
     for (auto _ : state) {
         launcher::IniValues values;

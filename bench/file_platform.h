@@ -24,7 +24,7 @@ public:
     std::string expandEnvironmentStrings(const std::string&) override { unused("expandEnvironmentStrings"); }
     int pathIsRelative(const std::string&) override { unused("pathIsRelative"); }
     int isUserAnAdmin() override { unused("isUserAnAdmin"); }
-    std::optional<std::string> specialFolder(int) override { unused("specialFolder"); }
+    std::optional<std::string> specialFolder(Csidl) override { unused("specialFolder"); }
     RegistryRead readRegistryValue(RegistryHive, RegistryView, const std::string&, const std::string&,
                                    std::size_t) override {
         unused("readRegistryValue");

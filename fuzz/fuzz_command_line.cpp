@@ -38,8 +38,8 @@ FUZZ_TARGET(input) {
 
     const ParseResult parsed = parseCommandLine(arguments, state);
     if (parsed == ParseResult::HelpRequested) {
-        const bool asked = contains(arguments, "-help") || contains(arguments, "-?") ||
-                           contains(arguments, "/help") || contains(arguments, "/?");
+        const bool asked = contains(arguments, "-help") || contains(arguments, "-?") || contains(arguments, "/help") ||
+                           contains(arguments, "/?");
         FUZZ_CHECK(asked, input);
         return;
     }
@@ -70,8 +70,8 @@ FUZZ_TARGET(input) {
     if (state.argIsSilent == 1) FUZZ_CHECK(state.isSilent == 1, input);
     if (state.argIsUserAdmin == 1) FUZZ_CHECK(state.isUserAdmin == 1, input);
     // The command line wins where it says something.
-    FUZZ_CHECK(state.appDataLocation == (state.argAppDataLocation.empty() ? state.iniAppDataLocation
-                                                                          : state.argAppDataLocation),
+    FUZZ_CHECK(state.appDataLocation ==
+                   (state.argAppDataLocation.empty() ? state.iniAppDataLocation : state.argAppDataLocation),
                input, state.appDataLocation);
     FUZZ_CHECK(state.nl == (state.argNL.empty() ? state.iniNL : state.argNL), input, state.nl);
     if (state.argInputFile.empty() && state.iniManagerInput.empty()) FUZZ_CHECK(state.inputFile.empty(), input);

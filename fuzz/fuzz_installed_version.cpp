@@ -69,8 +69,8 @@ FUZZ_TARGET(input) {
 
     // Helpers of the second hop, on the raw config value.
     const std::string unescaped = unescapeDriveColon(CodePage(), dataLocation);
-    FUZZ_CHECK(unescaped.size() == dataLocation.size() || unescaped.size() + 1 == dataLocation.size(),
-               dataLocation, unescaped);
+    FUZZ_CHECK(unescaped.size() == dataLocation.size() || unescaped.size() + 1 == dataLocation.size(), dataLocation,
+               unescaped);
     const std::string collapsed = collapseSeparators(CodePage(), unescaped);
     FUZZ_CHECK(collapsed.size() <= unescaped.size(), unescaped, collapsed);
 }

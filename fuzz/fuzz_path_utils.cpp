@@ -58,10 +58,10 @@ void checkSplit(const CodePage& codePage, const std::string& path) {
     std::string stripped = path;
     stripTrailingSeparator(codePage, stripped);
     FUZZ_CHECK(path.compare(0, stripped.size(), stripped) == 0, path, stripped);
-    FUZZ_CHECK(stripped.size() == path.size() ||
-                   (stripped.size() + 1 == path.size() && codePage.beginsCharacter(path, stripped.size()) &&
-                    isSeparator(path.back())),
-               path, stripped);
+    FUZZ_CHECK(
+        stripped.size() == path.size() || (stripped.size() + 1 == path.size() &&
+                                           codePage.beginsCharacter(path, stripped.size()) && isSeparator(path.back())),
+        path, stripped);
 }
 
 void checkRepairs(const CodePage& codePage, const std::string& value) {

@@ -15,7 +15,9 @@ std::string withoutQuotes(std::string text) {
     return text;
 }
 
-std::size_t quotes(const std::string& text) { return static_cast<std::size_t>(std::count(text.begin(), text.end(), '"')); }
+std::size_t quotes(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '"'));
+}
 
 bool hasBlank(const std::string& text) { return text.find(' ') != std::string::npos; }
 

@@ -44,17 +44,17 @@ void checkPieceValue(std::size_t before, std::string_view value, std::string_vie
 }  // namespace launcher::fuzzing
 
 /// Checks a property; on failure prints it and the given values, then aborts.
-#define FUZZ_CHECK(condition, ...)                                                                  \
-    do {                                                                                            \
+#define FUZZ_CHECK(condition, ...)                                                                            \
+    do {                                                                                                      \
         if (!(condition)) ::launcher::fuzzing::propertyFailed(#condition, __FILE__, __LINE__, {__VA_ARGS__}); \
     } while (false)
 
 /// Defines the target's entry point; the body that follows gets the input
 /// bytes as text under the given name.
-#define FUZZ_TARGET(input)                                                                  \
-    static void fuzzOne(std::string_view input);                                            \
-    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {    \
-        fuzzOne(std::string_view(reinterpret_cast<const char*>(data), size));               \
-        return 0;                                                                           \
-    }                                                                                       \
+#define FUZZ_TARGET(input)                                                              \
+    static void fuzzOne(std::string_view input);                                        \
+    extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { \
+        fuzzOne(std::string_view(reinterpret_cast<const char*>(data), size));           \
+        return 0;                                                                       \
+    }                                                                                   \
     static void fuzzOne(std::string_view input)

@@ -8,7 +8,7 @@
 set -eu
 
 packages="cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
-          mingw-w64 wine wine32:i386 wine64 xvfb x11-utils wixl python3 zip locales openssl osslsigncode"
+          mingw-w64 wine wine32:i386 wine64 xvfb x11-utils wixl python3 zip locales clang-format openssl osslsigncode"
 
 missing=""
 for package in $packages; do

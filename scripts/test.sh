@@ -1,6 +1,6 @@
 #!/bin/sh
-# Sets up what is missing, builds the presets, and runs every test: unit
-# tests natively; end-to-end tests of launcher.exe under Wine, with the
+# Sets up what is missing, checks the formatting, builds the presets, and
+# runs every test: unit tests natively; end-to-end tests of launcher.exe under Wine, with the
 # checks on the built program and the documentation's examples; every fuzz
 # target for a few seconds; a check that two clean builds give the same
 # bytes; a release signed with a throwaway certificate, and verified; and
@@ -9,6 +9,7 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup.sh
+scripts/check_format.sh
 cmake --preset host
 cmake --build --preset host
 ctest --preset host

@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
         qsort(mine, (size_t)repetitions, sizeof(double), compareDoubles);
         printf("%s %.2f %.2f %.2f %d\n", argv[3 + 2 * i],
                repetitions % 2 ? mine[repetitions / 2] : (mine[repetitions / 2 - 1] + mine[repetitions / 2]) / 2,
-               mine[0], mine[(repetitions * 9) / 10 < repetitions ? (repetitions * 9) / 10 : repetitions - 1], repetitions);
+               mine[0], mine[(repetitions * 9) / 10 < repetitions ? (repetitions * 9) / 10 : repetitions - 1],
+               repetitions);
     }
     free(times);
     return 0;

@@ -56,9 +56,9 @@ bool registryName(const std::string& name, std::string& key, std::string& value)
     const std::size_t last = name.rfind('\\');
     if (first == std::string::npos || last == first) return false;
     const std::string hive = upperCase(name.substr(0, first));
-    const char* tag = hive == "HKLM" || hive == "HKEY_LOCAL_MACHINE" ? "hklm"
+    const char* tag = hive == "HKLM" || hive == "HKEY_LOCAL_MACHINE"  ? "hklm"
                       : hive == "HKCU" || hive == "HKEY_CURRENT_USER" ? "hkcu"
-                                                                       : nullptr;
+                                                                      : nullptr;
     if (tag == nullptr) return false;
     key = std::string(tag) + lowerCase(name.substr(first, last - first));
     value = lowerCase(name.substr(last + 1));

@@ -1,6 +1,5 @@
 #include "check/explain.h"
 
-
 #include "commands/launch_commands.h"
 #include "launcher/command_line.h"
 #include "launcher/effective_settings.h"
@@ -121,7 +120,8 @@ void outcomeSection(const LauncherState& state, bool installerExists, bool agent
             failure(kMsgAgentNotFound, "the agent program cannot be found");
         } else if (state.isWait == 1) {
             out.text("result", "start-agent", "starts the agent and waits for it");
-            out.none("exitCode", "the agent's last exit code (" + std::to_string(kStartFailed) + " when it cannot start)");
+            out.none("exitCode",
+                     "the agent's last exit code (" + std::to_string(kStartFailed) + " when it cannot start)");
         } else {
             out.text("result", "start-agent", "starts the agent and ends at once");
             out.number("exitCode", 0, std::to_string(kStartFailed) + " when the agent cannot start");
@@ -138,8 +138,9 @@ void outcomeSection(const LauncherState& state, bool installerExists, bool agent
                      " (success, restart needed), it looks for the agent again and starts it; " +
                      std::to_string(kInstallCancelled) + " (and " + std::to_string(kSetupCancelled) +
                      " from an executable installer) end the run as cancelled; any other code is an error");
-        out.none("exitCode", "the installer's code, or as when the agent is installed; a restart code in place of a "
-                             "final 0");
+        out.none("exitCode",
+                 "the installer's code, or as when the agent is installed; a restart code in place of a "
+                 "final 0");
     }
 }
 
@@ -155,15 +156,16 @@ Explanation explainRun(ReadOnlyPlatform& platform, const std::string& launcherPa
     // Not found: explained as if the launcher stood at the path given.
     if (!found) setLauncherIdentity(platform.systemCodePage(), launcherPath, state);
     const std::string iniPath = state.launcherDir + state.launcherName + ".ini";
-    launcher.text("launcherFullPath", state.launcherFullPath,
-                  found ? std::string()
-                        : "no launcher program of this name in the image; explained as if it stood there");
+    launcher.text(
+        "launcherFullPath", state.launcherFullPath,
+        found ? std::string() : "no launcher program of this name in the image; explained as if it stood there");
     launcher.text("launcherDir", state.launcherDir);
     launcher.text("launcherName", state.launcherName);
     launcher.text("iniFile", iniPath);
     explanation.sections.push_back(launcher);
     if (!readLauncherIni(platform, iniPath, state)) {
-        explanation.error = "the INI file " + iniPath + " cannot be opened: the launcher shows an error and exits with " +
+        explanation.error = "the INI file " + iniPath +
+                            " cannot be opened: the launcher shows an error and exits with " +
                             std::to_string(kExitGiveUp);
         return explanation;
     }

@@ -8,14 +8,14 @@
 namespace launcher::check {
 
 /// Exit codes of launcher-check.
-inline constexpr int kExitClean = 0;     ///< nothing to report, or a run explained
-inline constexpr int kExitWarnings = 1;  ///< at least one warning
+inline constexpr int kExitClean = 0;       ///< nothing to report, or a run explained
+inline constexpr int kExitWarnings = 1;    ///< at least one warning
 inline constexpr int kExitUnreadable = 2;  ///< the INI file cannot be checked (or bad options)
 
 /// One warning about a place in the INI file.
 struct Finding {
-    int line = 0;    ///< 1-based physical line; 0 for the file as a whole
-    int column = 0;  ///< 1-based, in characters of the line; 0 with line 0
+    int line = 0;         ///< 1-based physical line; 0 for the file as a whole
+    int column = 0;       ///< 1-based, in characters of the line; 0 with line 0
     std::string rule;     ///< short stable name, such as "key-blank"
     std::string message;  ///< the rule, in a plain sentence
     std::string effect;   ///< what the launcher does with the line

@@ -13,7 +13,8 @@ namespace {
 
 bool hasExtension(const std::string& name, const char* extension) {
     const std::size_t length = std::strlen(extension);
-    return name.size() > length && equalsAsciiIgnoringCase(std::string_view(name).substr(name.size() - length), extension);
+    return name.size() > length &&
+           equalsAsciiIgnoringCase(std::string_view(name).substr(name.size() - length), extension);
 }
 
 }  // namespace
@@ -26,7 +27,8 @@ std::optional<LauncherFiles> chooseLauncher(std::vector<std::string> names) {
         // The launcher's INI file bears its base name: what stripExtension
         // leaves of the program's file name.
         const auto program = std::find_if(names.begin(), names.end(), [&](const std::string& name) {
-            return hasExtension(name, ".exe") && equalsAsciiIgnoringCase(stripExtension(CodePage(), name), stripExtension(CodePage(), ini));
+            return hasExtension(name, ".exe") &&
+                   equalsAsciiIgnoringCase(stripExtension(CodePage(), name), stripExtension(CodePage(), ini));
         });
         if (program == names.end()) continue;
         if (chosen) {
@@ -48,8 +50,9 @@ std::string checkReadableText(Platform& platform, const std::string& path) {
     bool first = true;
     for (std::size_t got; (got = file->read(buffer, sizeof(buffer))) > 0; first = false) {
         if (std::memchr(buffer, '\0', got) == nullptr) continue;
-        const bool utf16 = first && got >= 2 && ((buffer[0] == '\xFF' && buffer[1] == '\xFE') ||
-                                                 (buffer[0] == '\xFE' && buffer[1] == '\xFF'));
+        const bool utf16 =
+            first && got >= 2 &&
+            ((buffer[0] == '\xFF' && buffer[1] == '\xFE') || (buffer[0] == '\xFE' && buffer[1] == '\xFF'));
         return utf16 ? "the file is UTF-16 text, which the launcher cannot read; save it as ANSI text"
                      : "the file holds NUL bytes: it is binary, not text";
     }

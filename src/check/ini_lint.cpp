@@ -125,11 +125,11 @@ void checkEndOfText(Platform& platform, const std::string& iniPath, IniWalk& wal
     const std::size_t stop = bytes.find('\x1a');
     if (stop == std::string::npos || bytes.find_first_not_of(" \t\r\n\x1a", stop) == std::string::npos) return;
     const std::size_t lineStart = bytes.rfind('\n', stop);
-    walk.findings.push_back(Finding{
-        static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(stop), '\n')) + 1,
-        static_cast<int>(lineStart == std::string::npos ? stop + 1 : stop - lineStart), "end-of-text",
-        "The file holds a Ctrl-Z character, which ends the text for the launcher.",
-        "Everything after it is never read.", "Remove the Ctrl-Z character."});
+    walk.findings.push_back(
+        Finding{static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<long>(stop), '\n')) + 1,
+                static_cast<int>(lineStart == std::string::npos ? stop + 1 : stop - lineStart), "end-of-text",
+                "The file holds a Ctrl-Z character, which ends the text for the launcher.",
+                "Everything after it is never read.", "Remove the Ctrl-Z character."});
 }
 
 }  // namespace

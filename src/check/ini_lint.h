@@ -23,11 +23,11 @@ struct ValuePlace {
 
 /// What a walk through the file found.
 struct IniWalk {
-    IniValues values;                           ///< what the launcher reads
+    IniValues values;                            ///< what the launcher reads
     std::map<const IniKey*, ValuePlace> places;  ///< where each text key was last set
     /// Where each entry of a list key (ARG) was set, in the list's order.
     std::map<const IniKey*, std::vector<ValuePlace>> listPlaces;
-    std::map<std::string, int> ignoredKeys;      ///< key name to the first ignored line that names it
+    std::map<std::string, int> ignoredKeys;  ///< key name to the first ignored line that names it
     std::vector<Finding> findings;
 };
 
@@ -53,6 +53,5 @@ std::string sectionLabel(IniSection section);
 
 /// Returns text without blanks and tabs at either end.
 std::string trimBlanksAndTabs(std::string_view text);
-
 
 }  // namespace launcher::check

@@ -71,8 +71,9 @@ std::string digitsOf(std::string_view part) {
 // Edits that turn a into b (insert, delete, replace, or swap two neighbours),
 // letters compared in any case.
 std::size_t editDistance(std::string_view a, std::string_view b) {
-    const auto same = [](char x, char y) { return std::tolower(static_cast<unsigned char>(x)) ==
-                                                  std::tolower(static_cast<unsigned char>(y)); };
+    const auto same = [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    };
     std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
     for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
     for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
@@ -153,8 +154,8 @@ std::string withDots(std::string text) {
 // How the launcher reads a version: three numbers and a qualifier.
 std::string versionReadAs(const std::string& value) {
     const VersionParts parts = splitVersion(value);
-    std::string text = std::to_string(parts.major) + "." + std::to_string(parts.minor) + "." +
-                       std::to_string(parts.micro);
+    std::string text =
+        std::to_string(parts.major) + "." + std::to_string(parts.minor) + "." + std::to_string(parts.micro);
     return parts.qualifier.empty() ? text : text + " with the qualifier \"" + std::string(parts.qualifier) + "\"";
 }
 
@@ -162,8 +163,7 @@ std::string versionReadAs(const std::string& value) {
 
 LineRules::LineRules(IniWalk& walk) : walk_(walk) {}
 
-void LineRules::add(int line, int column, std::string rule, std::string message, std::string effect,
-                    std::string fix) {
+void LineRules::add(int line, int column, std::string rule, std::string message, std::string effect, std::string fix) {
     walk_.findings.push_back(
         Finding{line, column, std::move(rule), std::move(message), std::move(effect), std::move(fix)});
 }
@@ -211,7 +211,8 @@ void LineRules::bracketLine(int number, std::string_view line, const std::string
         } else if (trimmed.starts_with(label)) {
             rule = "header-extra";
             message = "A header line may hold only the header; the text after \"" + label + "\" makes it no header.";
-            fix = "Write \"" + label + "\" alone on its line, and a remark on a line of its own that begins with \";\".";
+            fix =
+                "Write \"" + label + "\" alone on its line, and a remark on a line of its own that begins with \";\".";
             at = column + static_cast<int>(label.size());
         } else if (equalsAsciiIgnoringCase(trimmed, label)) {
             rule = "header-case";
@@ -227,21 +228,24 @@ void LineRules::bracketLine(int number, std::string_view line, const std::string
         for (IniSection known : kSections) labels.push_back(sectionLabel(known));
         if (const std::vector<std::string> near = nearest(trimmed, labels); !near.empty()) {
             rule = "section-misspelled";
-            message = "The launcher knows no section " + quoted(trimmed) + "; did you mean " + joined(near, " or ") + "?";
+            message =
+                "The launcher knows no section " + quoted(trimmed) + "; did you mean " + joined(near, " or ") + "?";
             fix = "Write \"" + near[0] + "\".";
         }
     }
     std::string effect;
     if (closes) {
         effect = section != IniSection::None
-                     ? "Because the line begins with \"[\", it closes " + sectionLabel(section) + ": the key lines "
+                     ? "Because the line begins with \"[\", it closes " + sectionLabel(section) +
+                           ": the key lines "
                            "below it are ignored until the next known header."
                      : "Because the line begins with \"[\", no section is open after it: the key lines below it "
                        "are ignored until the next known header.";
     } else {
         effect = section != IniSection::None
                      ? "The line does not begin with \"[\", so it is ignored as ordinary text: the key lines below "
-                       "it still belong to " + sectionLabel(section) + "."
+                       "it still belong to " +
+                           sectionLabel(section) + "."
                      : "The line does not begin with \"[\", so it is ignored as ordinary text: no section opens, "
                        "and the key lines below it are ignored until the next known header.";
     }
@@ -253,10 +257,11 @@ void LineRules::outsideSection(int number, std::string_view line, int closedBy) 
     std::string value;
     const bool hasKey = splitKeyValue(line, key, value) == 0;
     const std::string name = trimBlanksAndTabs(key);
-    const std::string why = closedBy == 0 ? "no header has opened one yet"
-                                          : "none is open, since line " + std::to_string(closedBy) +
-                                                " is no header the launcher knows";
-    const std::vector<std::string> homes = hasKey ? sectionsWithKey(name, IniSection::None) : std::vector<std::string>{};
+    const std::string why =
+        closedBy == 0 ? "no header has opened one yet"
+                      : "none is open, since line " + std::to_string(closedBy) + " is no header the launcher knows";
+    const std::vector<std::string> homes =
+        hasKey ? sectionsWithKey(name, IniSection::None) : std::vector<std::string>{};
     std::string fix = "Make the line a comment with \";\" in the first column, or put it below the right header.";
     if (!homes.empty()) {
         ignored(number, name);
@@ -293,11 +298,13 @@ void LineRules::unknownKey(int number, const IniLine& parsed, IniSection section
         add(number, column, "key-blank",
             "Keys are matched exactly as written, blanks included: " + quoted(parsed.key) + " is not " + exact->name +
                 ".",
-            "Ignored: " + std::string(exact->name) + " is not set by this line.", std::string(exact->name) + "=" + value);
+            "Ignored: " + std::string(exact->name) + " is not set by this line.",
+            std::string(exact->name) + "=" + value);
     } else if (const IniKey* other = findKeyIgnoringCase(section, name)) {
         add(number, 1, "key-case",
             "Keys are matched exactly, letter case included: " + quoted(name) + " is not " + other->name + ".",
-            "Ignored: " + std::string(other->name) + " is not set by this line.", std::string(other->name) + "=" + value);
+            "Ignored: " + std::string(other->name) + " is not set by this line.",
+            std::string(other->name) + "=" + value);
     } else if (const std::vector<std::string> homes = sectionsWithKey(name, section); !homes.empty()) {
         add(number, 1, "key-wrong-section",
             sectionLabel(section) + " has no key " + name + "; it belongs to " + joined(homes, " and ") + ".",
@@ -364,8 +371,9 @@ bool LineRules::valueText(int number, int column, const std::string& key, const 
         add(number, column + static_cast<int>(i), "value-remark",
             "A \";\" after a blank starts no remark: everything after \"=\" is the value, the remark included.",
             key + " is " + quoted(value) + (key == "VERSION" ? ", read as " + versionReadAs(value) : "") + ".",
-            key + "=" + trimBlanksAndTabs(value.substr(0, i)) + ", with the remark on a line of its own that begins "
-                                                                 "with \";\".");
+            key + "=" + trimBlanksAndTabs(value.substr(0, i)) +
+                ", with the remark on a line of its own that begins "
+                "with \";\".");
         return true;
     }
     if (value.empty() || (!isBlankOrTab(value.front()) && !isBlankOrTab(value.back()))) return false;
@@ -411,7 +419,8 @@ void LineRules::version(int number, int column, const std::string& value) {
                              std::to_string(static_cast<long long>(parts.micro) + 1);
     add(number, column, "version-qualifier",
         "Everything after the third number of VERSION is a qualifier, compared as text: " + quoted(qualifier) +
-            " makes " + value + " newer than " + digits + "; only the qualifier \"beta\", in lower case, sorts below "
+            " makes " + value + " newer than " + digits +
+            "; only the qualifier \"beta\", in lower case, sorts below "
             "the version without one.",
         "Against " + value + ", " + verdicts({digits, digits + ".beta", next}, value) + ": an agent that records " +
             digits + " is installed again on every run.",
@@ -429,8 +438,9 @@ void LineRules::versionSeparator(int number, int column, const std::string& valu
     } else {
         effect += "the same as " + dotted + ".";
     }
-    add(number, column, "version-separator", "The launcher splits VERSION at dots only; " + quoted(value) +
-        " separates its numbers with other characters.", effect, "VERSION=" + dotted);
+    add(number, column, "version-separator",
+        "The launcher splits VERSION at dots only; " + quoted(value) + " separates its numbers with other characters.",
+        effect, "VERSION=" + dotted);
 }
 
 void LineRules::cut(int number, std::size_t length, const IniLine& first, std::string_view firstPiece,
@@ -438,9 +448,10 @@ void LineRules::cut(int number, std::size_t length, const IniLine& first, std::s
     std::vector<std::string> effects;
     if (first.kind == IniLineKind::Key) {
         const std::string count = std::to_string(first.value.size());
-        effects.push_back(first.entry->list != nullptr
-                              ? std::string(first.entry->name) + " adds only the first " + count + " characters of its value"
-                              : std::string(first.entry->name) + " gets only the first " + count + " characters of its value");
+        effects.push_back(
+            first.entry->list != nullptr
+                ? std::string(first.entry->name) + " adds only the first " + count + " characters of its value"
+                : std::string(first.entry->name) + " gets only the first " + count + " characters of its value");
     }
     bool changes = first.kind == IniLineKind::Key;
     bool ignored = false;

@@ -27,7 +27,7 @@ std::unique_ptr<OutputFile> ReadOnlyPlatform::openForWriting(const std::string& 
 }
 
 RegistryRead ReadOnlyPlatform::readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                                const std::string& valueName, std::size_t limitBytes) {
+                                                 const std::string& valueName, std::size_t limitBytes) {
     registryReads_.push_back((hive == RegistryHive::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
                              key + (view == RegistryView::SixtyFourBit ? " (64-bit view)" : ""));
     return inner_.readRegistryValue(hive, view, key, valueName, limitBytes);

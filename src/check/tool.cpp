@@ -82,7 +82,8 @@ std::string locate(const std::string& given, Image& image) {
         image.display = given;
         image.exe = stripExtension(CodePage(), image.ini) + ".exe";
         for (const std::string& name : names) {
-            if (const std::optional<LauncherFiles> pair = chooseLauncher({image.ini, name}); pair) image.exe = pair->exe;
+            if (const std::optional<LauncherFiles> pair = chooseLauncher({image.ini, name}); pair)
+                image.exe = pair->exe;
         }
         return std::string();
     }

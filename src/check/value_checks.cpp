@@ -163,7 +163,8 @@ void ValueRules::installer() {
         kind == PathKind::Directory
             ? "When the agent needs installing, the launcher tries to start the folder, which fails."
             : "When the agent needs installing, the launcher reports that the installer cannot be found and "
-              "exits with code " + std::to_string(kExitGiveUp) + ".",
+              "exits with code " +
+                  std::to_string(kExitGiveUp) + ".",
         "Put the installer at that place in the image, or correct LOCATION (relative to the launcher's folder).");
 }
 
@@ -203,7 +204,8 @@ void ValueRules::agentLocation() {
             "The launcher reads neither LOCATION_KEY" + ignoredLine("LOCATION_KEY") + " nor LOCATION_FILE" +
                 ignoredLine("LOCATION_FILE") + ", so it cannot find an installed agent.",
             "Every run counts the agent as missing: it runs the installer, still finds no agent, and exits with "
-            "code " + std::to_string(kExitGiveUp) + ".",
+            "code " +
+                std::to_string(kExitGiveUp) + ".",
             "Add LOCATION_KEY=<registry key> or LOCATION_FILE=<reference file> below [MANAGER].");
     } else if (file) {
         placeholders(place(IniSection::Manager, "LOCATION_FILE"), values_.iniManagerLocationFile);
@@ -235,9 +237,8 @@ void ValueRules::placeholders(ValuePlace at, const std::string& path) {
                 spelled.empty() ? "Use one of the placeholders, or a plain path." : "Write " + spelled + ".");
         } else if (open != replaced) {
             add(here, "placeholder-literal",
-                "Only one placeholder is replaced: the first of " + placeholderList() +
-                    " that occurs, here " + replacedText + " at column " +
-                    std::to_string(at.column + static_cast<int>(replaced)) + ".",
+                "Only one placeholder is replaced: the first of " + placeholderList() + " that occurs, here " +
+                    replacedText + " at column " + std::to_string(at.column + static_cast<int>(replaced)) + ".",
                 "\"" + token + "\" stays in the path as written.", "Keep one placeholder in LOCATION_FILE.");
         }
         open = close;
@@ -254,18 +255,21 @@ std::string ValueRules::quotedEffect(const std::string& key, const std::string& 
                                               : "The launcher runs ") +
                commands.InstallerProgram +
                " as an executable installer, quotation marks included; no file name holds them, so it reports "
-               "that the installer cannot be found and exits with code " + std::to_string(kExitGiveUp) + ".";
+               "that the installer cannot be found and exits with code " +
+               std::to_string(kExitGiveUp) + ".";
     }
     if (key == "LAUNCHER" || key == "LAUNCHER_SILENT") {
         buildAgentCommand(codePage, {.refLocation = folder, .iniManagerLauncher = value}, commands);
         return "The agent's program becomes " + commands.AgentProgram +
                ", quotation marks included; no file name holds them, so the launcher reports that the agent cannot "
-               "be found and exits with code " + std::to_string(kExitGiveUp) + ".";
+               "be found and exits with code " +
+               std::to_string(kExitGiveUp) + ".";
     }
     if (key == "APPDATALOCATION") {
         const bool msi = isMsiPackage(values_.iniInstallerLocation);
-        const InstallerSettings installer{
-            .launcherDir = launcherDir_, .iniInstallerLocation = values_.iniInstallerLocation, .appDataLocation = value};
+        const InstallerSettings installer{.launcherDir = launcherDir_,
+                                          .iniInstallerLocation = values_.iniInstallerLocation,
+                                          .appDataLocation = value};
         if (msi) {
             buildMsiCommand(platform_, installer, commands);
         } else {
@@ -277,9 +281,10 @@ std::string ValueRules::quotedEffect(const std::string& key, const std::string& 
             commands);
         const auto data = std::find(commands.agentArglist.begin(), commands.agentArglist.end(), "-dataLocation");
         return "The launcher adds quotation marks of its own: the installer receives " +
-               commands.installerArglist.back() + (data + 1 < commands.agentArglist.end()
-                                                       ? ", and the agent -dataLocation " + *(data + 1)
-                                                       : std::string()) + ".";
+               commands.installerArglist.back() +
+               (data + 1 < commands.agentArglist.end() ? ", and the agent -dataLocation " + *(data + 1)
+                                                       : std::string()) +
+               ".";
     }
     return key + " is " + value + ", quotation marks included: the launcher takes the value exactly as written.";
 }
@@ -295,8 +300,9 @@ void ValueRules::quotedValues() {
         const std::string inner = unquoted(value);
         if (inner.empty()) continue;
         add(place(key.section, key.name), "value-quoted",
-            "The quotation marks around " + name + " are part of its value; the launcher adds the ones that a path "
-            "needs itself.",
+            "The quotation marks around " + name +
+                " are part of its value; the launcher adds the ones that a path "
+                "needs itself.",
             quotedEffect(name, value), name + "=" + inner);
     }
 }
@@ -320,8 +326,9 @@ void ValueRules::registryHive() {
     const auto reads = [&](const std::string& read) { return (machine || user) && read.starts_with(wanted); };
     std::string fix = "LOCATION_KEY=" + rest;
     if (!machine && !user) {
-        fix += ", written by the installer under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER: the launcher reads no "
-               "other hive";
+        fix +=
+            ", written by the installer under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER: the launcher reads no "
+            "other hive";
     } else if (!reads(forAdmin) && !reads(forUser)) {
         fix += machine ? ", and ISADMIN=true below [COMMON]: only for all-users runs does the launcher read "
                          "HKEY_LOCAL_MACHINE"
@@ -339,7 +346,8 @@ void ValueRules::registryHive() {
             (forAdmin == forUser ? forAdmin
                                  : forAdmin + " for administrators and under " + forUser + " for other users") +
             ", where the installer does not write it. Every run counts the agent as missing: it runs the installer, "
-            "still finds no agent, and exits with code " + std::to_string(kExitGiveUp) + ".",
+            "still finds no agent, and exits with code " +
+            std::to_string(kExitGiveUp) + ".",
         fix + ".");
 }
 
@@ -402,7 +410,8 @@ void ValueRules::batchAgent() {
             }
         }
         std::string effect =
-            "Windows runs " + file + " through cmd.exe, which reads the agent's command line once more: outside "
+            "Windows runs " + file +
+            " through cmd.exe, which reads the agent's command line once more: outside "
             "quotation marks, &, |, <, > and ^ end or redirect the command, and % expands variables everywhere. "
             "The launcher quotes only arguments with a blank, and the command line may bring further arguments "
             "(-managerArgs, -input, -appDataLocation).";

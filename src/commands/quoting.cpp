@@ -13,10 +13,9 @@ struct LocaleRow {
 // First match wins: zh_TW stands before the general Chinese row, and the
 // four-character rows compare "zh_T" and "pt_B" only.
 constexpr LocaleRow kLocaleRows[] = {
-    {"en", 2, "1033"},    {"de", 2, "1031"}, {"es", 2, "1034"}, {"it", 2, "1040"},
-    {"fr", 2, "1036"},    {"ko", 2, "1042"}, {"ja", 2, "1041"}, {"zh_TW", 4, "1028"},
-    {"zh", 2, "2052"},    {"pt_BR", 4, "1046"}, {"ru", 2, "1049"}, {"pl", 2, "1045"},
-    {"hu", 2, "1038"},    {"cs", 2, "1029"},
+    {"en", 2, "1033"}, {"de", 2, "1031"}, {"es", 2, "1034"},    {"it", 2, "1040"}, {"fr", 2, "1036"},
+    {"ko", 2, "1042"}, {"ja", 2, "1041"}, {"zh_TW", 4, "1028"}, {"zh", 2, "2052"}, {"pt_BR", 4, "1046"},
+    {"ru", 2, "1049"}, {"pl", 2, "1045"}, {"hu", 2, "1038"},    {"cs", 2, "1029"},
 };
 
 bool hasBlank(const std::string& value) { return value.find(' ') != std::string::npos; }

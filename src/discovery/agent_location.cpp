@@ -39,8 +39,8 @@ std::optional<std::string> folderPath(Platform& platform, PlaceholderFolder fold
 // %CommonProgramFiles%. In this 32-bit program those variables name the
 // "(x86)" folders; ProgramW6432 and CommonProgramW6432 name the others.
 std::string withSixtyFourBitFolders(Platform& platform, const CodePage& codePage, const std::string& text) {
-    constexpr std::pair<std::string_view, std::string_view> kFolders[] = {
-        {"ProgramFiles", "ProgramW6432"}, {"CommonProgramFiles", "CommonProgramW6432"}};
+    constexpr std::pair<std::string_view, std::string_view> kFolders[] = {{"ProgramFiles", "ProgramW6432"},
+                                                                          {"CommonProgramFiles", "CommonProgramW6432"}};
     std::string result;
     std::size_t at = 0;
     for (std::size_t open = codePage.find(text, "%"); open != std::string::npos;) {
@@ -48,7 +48,8 @@ std::string withSixtyFourBitFolders(Platform& platform, const CodePage& codePage
         if (close == std::string::npos) break;
         const std::string_view name = std::string_view(text).substr(open + 1, close - open - 1);
         for (const auto& [folder, sixtyFour] : kFolders) {
-            if (!equalsAsciiIgnoringCase(name, folder) || !platform.environmentVariable(std::string(sixtyFour))) continue;
+            if (!equalsAsciiIgnoringCase(name, folder) || !platform.environmentVariable(std::string(sixtyFour)))
+                continue;
             result.append(text, at, open + 1 - at).append(sixtyFour);
             at = close;
         }

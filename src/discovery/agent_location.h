@@ -60,5 +60,4 @@ void readRegistryString(Platform& platform, RegistryHive hive, const std::string
 std::string expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
                                      const std::string& launcherDir);
 
-
 }  // namespace launcher

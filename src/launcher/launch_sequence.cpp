@@ -17,7 +17,6 @@ namespace launcher {
 
 namespace {
 
-
 // Every failure after the settings are known: its trace line first, then
 // the error box when dialogs are allowed, then the exit code.
 struct Failure {

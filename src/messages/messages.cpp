@@ -124,9 +124,7 @@ std::string formatMessage(Platform& platform, const std::string& format, const s
     return substitute(format, platform.systemCodePageToUtf8(argument));
 }
 
-std::string formatMessage(const std::string& format, long number) {
-    return substitute(format, std::to_string(number));
-}
+std::string formatMessage(const std::string& format, long number) { return substitute(format, std::to_string(number)); }
 
 void showMessageBox(Platform& platform, const std::string& text, const std::string& title, BoxIcon icon) {
     platform.messageBox(utf8ToUtf16(text), utf8ToUtf16(title), icon);
@@ -137,8 +135,7 @@ std::string utf16ToUtf8(const std::u16string& text) {
     out.reserve(text.size() * 3);
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
+        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (code >= 0xD800 && code <= 0xDFFF) {

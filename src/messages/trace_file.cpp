@@ -47,9 +47,7 @@ void TraceFile::value(std::string_view label, std::string_view text) {
     append(out);
 }
 
-void TraceFile::value(std::string_view label, long number) {
-    value(label, std::string_view(std::to_string(number)));
-}
+void TraceFile::value(std::string_view label, long number) { value(label, std::string_view(std::to_string(number))); }
 
 void TraceFile::list(std::string_view label, const std::vector<std::string>& elements) {
     for (std::size_t i = 0; i < elements.size(); ++i) {

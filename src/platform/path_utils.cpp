@@ -78,9 +78,7 @@ void stripTrailingSeparator(const CodePage& codePage, std::string& path) {
     if (codePage.endsWith(path, "\\") || codePage.endsWith(path, "/")) path.pop_back();
 }
 
-int isAbsolutePath(Platform& platform, const std::string& path) {
-    return platform.pathIsRelative(path) == 1 ? 0 : 1;
-}
+int isAbsolutePath(Platform& platform, const std::string& path) { return platform.pathIsRelative(path) == 1 ? 0 : 1; }
 
 int normalizePath(const CodePage& codePage, std::string& output, const std::string& input) {
     output = input;

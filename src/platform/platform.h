@@ -36,11 +36,11 @@ enum Csidl : int {
 
 /// Outcome of reading one registry value.
 struct RegistryRead {
-    bool keyOpened = false;    ///< the key could be opened for reading
-    bool valueFound = false;   ///< the key holds a value of that name
-    bool valueRead = false;    ///< the value existed and fitted the byte limit
-    bool expandable = false;   ///< the value is of type REG_EXPAND_SZ
-    std::string data;          ///< the value's bytes up to the first NUL
+    bool keyOpened = false;   ///< the key could be opened for reading
+    bool valueFound = false;  ///< the key holds a value of that name
+    bool valueRead = false;   ///< the value existed and fitted the byte limit
+    bool expandable = false;  ///< the value is of type REG_EXPAND_SZ
+    std::string data;         ///< the value's bytes up to the first NUL
 };
 
 /// A file opened for reading, byte by byte, without any translation.
@@ -110,8 +110,7 @@ public:
 
     // User interface.
     /// Shows a modal box with one OK button and returns when it is closed.
-    virtual void messageBox(const std::u16string& text, const std::u16string& title,
-                            BoxIcon icon) = 0;
+    virtual void messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) = 0;
 
     // Processes. The program is a file that exists; the command line is
     // passed as it is. Handles are inherited; environment and current

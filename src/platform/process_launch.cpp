@@ -52,8 +52,7 @@ int runAndWait(Platform& platform, const std::string& program, const ArgVector& 
 StartResult startAndExit(Platform& platform, const std::string& program, const ArgVector& arguments) {
     const std::string file = resolveProgramFile(platform, program);
     if (file.empty()) return StartResult::Failed;
-    return platform.startProcess(file, joinArgVector(arguments)) ? StartResult::HandedOver
-                                                                 : StartResult::Failed;
+    return platform.startProcess(file, joinArgVector(arguments)) ? StartResult::HandedOver : StartResult::Failed;
 }
 
 }  // namespace launcher

@@ -20,8 +20,7 @@ std::string_view asLine(std::string_view piece) {
 
 }  // namespace
 
-TextLineReader::TextLineReader(std::unique_ptr<InputFile> file)
-    : file_(std::move(file)), buffer_(kBufferSize) {}
+TextLineReader::TextLineReader(std::unique_ptr<InputFile> file) : file_(std::move(file)), buffer_(kBufferSize) {}
 
 bool TextLineReader::fill() {
     if (atEnd_ || !file_) return false;
@@ -45,8 +44,7 @@ bool TextLineReader::nextLine(std::string_view& line) {
     // A piece takes at most 255 raw bytes (254 characters, the last one a
     // CR LF). Reads may deliver fewer bytes than asked for, so read until
     // that much is buffered or the file ends.
-    while (end_ - begin_ <= kLinePieceLength + 1 && !atEnd_ && fill()) {
-    }
+    while (end_ - begin_ <= kLinePieceLength + 1 && !atEnd_ && fill()) {}
     if (begin_ == end_) return false;
 
     // Fast paths: a piece without Ctrl-Z and without CR, or whose only CR

@@ -14,7 +14,7 @@ struct VersionParts {
     std::int32_t major = 0;
     std::int32_t minor = 0;
     std::int32_t micro = 0;
-    std::string_view qualifier;  ///< everything after the third dot
+    std::string_view qualifier;   ///< everything after the third dot
     std::string_view written[3];  ///< the three number parts as written
     int partsWritten = 0;         ///< how many of the three the text has
 };

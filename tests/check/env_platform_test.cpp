@@ -7,12 +7,16 @@ namespace launcher::check {
 namespace {
 
 TEST(EnvFile, LinesThatCannotBeRead) {
-    struct Row { const char* text; const char* error; };
+    struct Row {
+        const char* text;
+        const char* error;
+    };
     const Row rows[] = {
         {"image C:\\img\n", "line 1: expected NAME = VALUE"},
         {"# machine\n\nadmin = maybe\n", "line 3: admin takes yes or no"},
         {"language = German\n", "line 1: language takes a number such as 1033"},
-        {"folder DOCUMENTS = C:\\d\n", "line 1: folder takes PERSONAL, PROFILE, APPDATA, COMMON_APPDATA or a CSIDL number"},
+        {"folder DOCUMENTS = C:\\d\n",
+         "line 1: folder takes PERSONAL, PROFILE, APPDATA, COMMON_APPDATA or a CSIDL number"},
         {"registry HKXX\\Software\\location = C:\\a\n", "line 1: registry takes HKLM\\key\\value or HKCU\\key\\value"},
         {"registry HKLM\\location = C:\\a\n", "line 1: registry takes HKLM\\key\\value or HKCU\\key\\value"},
         {"image = C:\\img\r\ncolour = red\r\n", "line 2: unknown setting \"colour\""},
@@ -39,7 +43,10 @@ TEST(EnvFile, DescribedMachine) {
               "");
     EnvPlatform machine(settings, tree.path("img"));
 
-    struct Row { const char* path; PathKind kind; };
+    struct Row {
+        const char* path;
+        PathKind kind;
+    };
     const Row rows[] = {
         {"C:\\IMG\\disk1\\setup.exe", PathKind::File},  // names match in any letter case
         {"c:/img/disk1/", PathKind::Directory},
@@ -55,13 +62,18 @@ TEST(EnvFile, DescribedMachine) {
     EXPECT_EQ(machine.openForReading("C:\\img\\disk1"), nullptr);
     EXPECT_EQ(machine.openForWriting("C:\\img\\new.txt"), nullptr);
 
-    const RegistryRead read = machine.readRegistryValue(RegistryHive::LocalMachine, RegistryView::Own, "SOFTWARE\\norvex\\agent", "Location", 255);
+    const RegistryRead read = machine.readRegistryValue(RegistryHive::LocalMachine, RegistryView::Own,
+                                                        "SOFTWARE\\norvex\\agent", "Location", 255);
     EXPECT_TRUE(read.valueRead);
     EXPECT_EQ(read.data, "C:\\Program Files\\Agent");
-    const RegistryRead tooLong = machine.readRegistryValue(RegistryHive::LocalMachine, RegistryView::Own, "Software\\Norvex\\Agent", "location", 22);
+    const RegistryRead tooLong = machine.readRegistryValue(RegistryHive::LocalMachine, RegistryView::Own,
+                                                           "Software\\Norvex\\Agent", "location", 22);
     EXPECT_TRUE(tooLong.keyOpened);
     EXPECT_FALSE(tooLong.valueRead);
-    EXPECT_FALSE(machine.readRegistryValue(RegistryHive::CurrentUser, RegistryView::Own, "Software\\Norvex\\Agent", "location", 255).keyOpened);
+    EXPECT_FALSE(
+        machine
+            .readRegistryValue(RegistryHive::CurrentUser, RegistryView::Own, "Software\\Norvex\\Agent", "location", 255)
+            .keyOpened);
 
     EXPECT_EQ(machine.isUserAnAdmin(), 1);
     EXPECT_EQ(machine.userDefaultLanguage(), 1031);

@@ -64,11 +64,13 @@ TEST(Explain, InstallerCommands) {
     EXPECT_EQ(field(exe.explain({}), "installer", "commandLine"),
               "\"C:\\img\\disk1\\setup.exe\" /v\"IGNORED=1 IGNORED=2 STANDALONE=false\"");
     Machine bare("[INSTALLER]\nLOCATION=disk1\\setup.exe\n", "");
-    EXPECT_EQ(field(bare.explain({}), "installer", "commandLine"), "\"C:\\img\\disk1\\setup.exe\" /v\"STANDALONE=false\"");
+    EXPECT_EQ(field(bare.explain({}), "installer", "commandLine"),
+              "\"C:\\img\\disk1\\setup.exe\" /v\"STANDALONE=false\"");
 
-    Machine msi("[INSTALLER]\nLOCATION=agent.msi\nARG=TARGETDIR=C:\\Program Files\\Agent\nARG=REBOOT=ReallySuppress\n"
-                "[COMMON]\nNL=de_DE\nAPPDATALOCATION=C:\\Data\\Agent\n",
-                "system = C:\\WINDOWS\\system32\n");
+    Machine msi(
+        "[INSTALLER]\nLOCATION=agent.msi\nARG=TARGETDIR=C:\\Program Files\\Agent\nARG=REBOOT=ReallySuppress\n"
+        "[COMMON]\nNL=de_DE\nAPPDATALOCATION=C:\\Data\\Agent\n",
+        "system = C:\\WINDOWS\\system32\n");
     const Explanation package = msi.explain({"-silent"});
     EXPECT_EQ(field(package, "installer", "commandLine"),
               "C:\\WINDOWS\\system32\\msiexec.exe /i \"C:\\img\\agent.msi\" /q \"TARGETDIR=C:\\Program Files\\Agent\" "
@@ -85,17 +87,20 @@ TEST(Explain, InstallerCommands) {
 }
 
 TEST(Explain, AgentCommandsOfAnInstalledAgent) {
-    Machine java("[MANAGER]\nLOCATION_KEY=Software\\Norvex\\Agent\nVERSION=1.2.0\nLAUNCHER=eclipse\\agent.exe\n"
-                 "LAUNCHER_SILENT=jre\\bin\\java.exe\nINPUT_FILE=install.xml\n[COMMON]\nISADMIN=TRUE\nNL=de_DE\n",
-                 "admin = no\nmap C:\\Program Files\\Agent = agent\n" + kAgentKey + "C:\\Program Files\\Agent\n");
-    const Explanation run = java.explain({"-silent", "-appDataLocation", "C:\\Data\\Agent\\", "-managerArgs", "-record",
-                                          "C:\\my files\\rec.xml"});
-    EXPECT_EQ(field(run, "agent", "commandLine"),
-              "\"C:\\Program Files\\Agent\\jre\\bin\\java.exe\" -jar \"C:\\Program Files\\Agent\\eclipse\\startup.jar\" "
-              "-silent -nosplash -isAdmin -input C:\\img\\install.xml -dataLocation C:\\Data\\Agent -nl de_DE "
-              "-record \"C:\\my files\\rec.xml\"");
+    Machine java(
+        "[MANAGER]\nLOCATION_KEY=Software\\Norvex\\Agent\nVERSION=1.2.0\nLAUNCHER=eclipse\\agent.exe\n"
+        "LAUNCHER_SILENT=jre\\bin\\java.exe\nINPUT_FILE=install.xml\n[COMMON]\nISADMIN=TRUE\nNL=de_DE\n",
+        "admin = no\nmap C:\\Program Files\\Agent = agent\n" + kAgentKey + "C:\\Program Files\\Agent\n");
+    const Explanation run = java.explain(
+        {"-silent", "-appDataLocation", "C:\\Data\\Agent\\", "-managerArgs", "-record", "C:\\my files\\rec.xml"});
+    EXPECT_EQ(
+        field(run, "agent", "commandLine"),
+        "\"C:\\Program Files\\Agent\\jre\\bin\\java.exe\" -jar \"C:\\Program Files\\Agent\\eclipse\\startup.jar\" "
+        "-silent -nosplash -isAdmin -input C:\\img\\install.xml -dataLocation C:\\Data\\Agent -nl de_DE "
+        "-record \"C:\\my files\\rec.xml\"");
     EXPECT_EQ(field(run, "agentLocation", "registryKey"), "HKEY_LOCAL_MACHINE\\Software\\Norvex\\Agent");
-    EXPECT_EQ(field(run, "agentLocation", "configFile"), "C:\\Program Files\\Agent\\eclipse\\configuration\\config.ini");
+    EXPECT_EQ(field(run, "agentLocation", "configFile"),
+              "C:\\Program Files\\Agent\\eclipse\\configuration\\config.ini");
     EXPECT_EQ(field(run, "agentLocation", "agentFound"), "1");
     EXPECT_EQ(field(run, "outcome", "result"), "start-agent");
     // Nothing was started, shown or written.

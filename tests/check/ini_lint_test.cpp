@@ -11,14 +11,14 @@ using launcher::testing::MemoryPlatform;
 
 // A clean file: every mistake below is one change to it.
 const std::string kClean =
-    "[INSTALLER]\n"                        // 1
-    "LOCATION=disk1\\setup.exe\n"          // 2
-    "[MANAGER]\n"                          // 3
+    "[INSTALLER]\n"                           // 1
+    "LOCATION=disk1\\setup.exe\n"             // 2
+    "[MANAGER]\n"                             // 3
     "LOCATION_KEY=Software\\Norvex\\Agent\n"  // 4
-    "VERSION=1.2.0\n"                      // 5
-    "LAUNCHER=eclipse\\agent.exe\n"        // 6
-    "[COMMON]\n"                           // 7
-    "SILENT=no\n";                         // 8
+    "VERSION=1.2.0\n"                         // 5
+    "LAUNCHER=eclipse\\agent.exe\n"           // 6
+    "[COMMON]\n"                              // 7
+    "SILENT=no\n";                            // 8
 
 std::string changed(const std::string& from, const std::string& to) {
     std::string text = kClean;

@@ -87,12 +87,15 @@ TEST(Tool, OptionsAndTheChoiceOfTheIniFile) {
 }
 
 TEST(Report, JsonStrings) {
-    struct Row { std::string text; std::string json; };
+    struct Row {
+        std::string text;
+        std::string json;
+    };
     const Row rows[] = {
         {"C:\\a \"b\"", "\"C:\\\\a \\\"b\\\"\""},
         {"\t\r\n\x01\x7f", "\"\\t\\r\\n\\u0001\\u007f\""},
-        {"caf\xC3\xA9", "\"caf\xC3\xA9\""},                 // UTF-8 stays
-        {"caf\xE9", "\"caf\xC3\xA9\""},                     // a code-page byte becomes its character
+        {"caf\xC3\xA9", "\"caf\xC3\xA9\""},  // UTF-8 stays
+        {"caf\xE9", "\"caf\xC3\xA9\""},      // a code-page byte becomes its character
         {"\xEF\xBB\xBF[", "\"\xEF\xBB\xBF[\""},
         {"\xED\xA0\x80", "\"\xC3\xAD\xC2\xA0\xC2\x80\""},  // no surrogates in UTF-8
         {"\xC0\xAF", "\"\xC3\x80\xC2\xAF\""},              // nor overlong forms

@@ -44,8 +44,8 @@ TEST_P(HandOver, LauncherEndsWhileTheAgentRunsOn) {
     EXPECT_EQ(running, row.runningProgram == nullptr ? Strings{} : Strings{row.runningProgram});
     EXPECT_EQ(result.exitCode, row.exitCode);
     EXPECT_EQ(result.boxes, Boxes{});
-    EXPECT_TRUE(traceEndsWith(image.readFile("trace.log"),
-                              "AgentProgram: (" + program + ")\nagentArglist[0]: (\"" + program + "\")\nisWait: (0)\n"));
+    EXPECT_TRUE(traceEndsWith(image.readFile("trace.log"), "AgentProgram: (" + program + ")\nagentArglist[0]: (\"" +
+                                                               program + "\")\nisWait: (0)\n"));
     // The one that ran recorded the program as LAUNCHER names it.
     EXPECT_EQ(image.stubCalls(record), row.runningProgram == nullptr ? Strings{} : Strings{"\"" + program + "\""});
 }

@@ -18,8 +18,8 @@ enum class Child { Agent, Setup, Msiexec };
 class ChildImage : public LauncherImage {
 public:
     explicit ChildImage(Child child)
-        : LauncherImage(std::string("[INSTALLER]\r\nLOCATION=") + (child == Child::Msiexec ? "agent.msi" : "setup.exe") +
-                        "\r\n" + agentIni()),
+        : LauncherImage(std::string("[INSTALLER]\r\nLOCATION=") +
+                        (child == Child::Msiexec ? "agent.msi" : "setup.exe") + "\r\n" + agentIni()),
           child_(child) {
         if (child == Child::Agent) registerAgent(addAgent("agent", "2.0.1"));
         if (child == Child::Setup) addStub("setup.exe", "exit 1602\n");
@@ -31,14 +31,14 @@ public:
 
     /// Returns what the child recorded.
     Strings calls() const {
-        return child_ == Child::Agent ? stubCalls("agent\\eclipse\\agent.exe")
+        return child_ == Child::Agent   ? stubCalls("agent\\eclipse\\agent.exe")
                : child_ == Child::Setup ? stubCalls("setup.exe")
                                         : msiexec_->calls();
     }
 
     /// Returns the head of the child's command line, before its arguments.
     std::string head() const {
-        return child_ == Child::Agent ? "\"" + path("agent\\eclipse\\agent.exe") + "\""
+        return child_ == Child::Agent   ? "\"" + path("agent\\eclipse\\agent.exe") + "\""
                : child_ == Child::Setup ? "\"" + path("setup.exe") + "\" /v\""
                                         : systemMsiexec() + " /i \"" + path("agent.msi") + "\"";
     }
@@ -72,7 +72,8 @@ TEST_P(PassedOn, ChildReceivesTheBuiltCommandLine) {
 
     const RunResult result = child.launch("-wait " + replaceAll(row.arguments, "<TAB>", "\t"));
 
-    EXPECT_EQ(child.calls(), Strings{child.head() + withTokens(row.tail, {{"<TAB>", "\t"}, {"${IMAGE}", child.dir()}})});
+    EXPECT_EQ(child.calls(),
+              Strings{child.head() + withTokens(row.tail, {{"<TAB>", "\t"}, {"${IMAGE}", child.dir()}})});
     EXPECT_EQ(result.exitCode, child.exitCode());
     EXPECT_EQ(result.boxes, Boxes{});
 }
@@ -135,8 +136,8 @@ TEST_P(CommandLineLimit, LongerThanThePlatformTakesFailsToStart) {
     ASSERT_EQ(expected.size(), row.childLength);
 
     const RunSpec request{.application = child.path("qmlaunch.exe"),
-                       .commandLine = "qmlaunch -wait -log trace.log " + list + " " + words,
-                       .currentDirectory = child.dir()};
+                          .commandLine = "qmlaunch -wait -log trace.log " + list + " " + words,
+                          .currentDirectory = child.dir()};
     ASSERT_LT(request.commandLine.size(), 32767u);
     const RunResult result = runProgram(request);
 
@@ -149,9 +150,10 @@ TEST_P(CommandLineLimit, LongerThanThePlatformTakesFailsToStart) {
     } else {
         EXPECT_EQ(result.exitCode, row.starts ? 1602 : -1);
         EXPECT_EQ(result.boxes, row.starts ? Boxes{} : Boxes{errorBox("installerFailed", "-1", 1033)});
-        EXPECT_TRUE(traceEndsWith(trace, std::string("rc: (") + (row.starts ? "1602" : "-1") + ")\nInstallerProgram: (" +
-                                             child.path("setup.exe") + ")\n" +
-                                             (row.starts ? "Install Cancelled by user \n" : "Error installing agent\n")));
+        EXPECT_TRUE(
+            traceEndsWith(trace, std::string("rc: (") + (row.starts ? "1602" : "-1") + ")\nInstallerProgram: (" +
+                                     child.path("setup.exe") + ")\n" +
+                                     (row.starts ? "Install Cancelled by user \n" : "Error installing agent\n")));
     }
 }
 

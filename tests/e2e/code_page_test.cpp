@@ -69,9 +69,10 @@ TEST_P(CodePage, InstallerBesideTheLauncherAndAgentFromTheRegistry) {
 }
 
 TEST_P(CodePage, AgentFromAReferenceFile) {
-    LauncherImage image("[MANAGER]\r\nLOCATION_FILE=<CURRDIR>agent.properties\r\nVERSION=2.0\r\n"
-                        "LAUNCHER=eclipse\\agent.exe\r\n",
-                        name + "\\qmlaunch.exe");
+    LauncherImage image(
+        "[MANAGER]\r\nLOCATION_FILE=<CURRDIR>agent.properties\r\nVERSION=2.0\r\n"
+        "LAUNCHER=eclipse\\agent.exe\r\n",
+        name + "\\qmlaunch.exe");
     const std::string agent = image.addAgent(name + "\\agent", "2.1.0");
     image.writeFile(name + "\\agent.properties", "location=" + image.path(name + "\\agent") + "\r\n");
 

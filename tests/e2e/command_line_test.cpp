@@ -31,9 +31,8 @@ INSTANTIATE_TEST_SUITE_P(
                       HelpCase{"SlashHelp", "/help", true}, HelpCase{"SlashQuestionMark", "/?", true},
                       // Silent operation is not known yet when the usage box comes.
                       HelpCase{"SilentThenHelp", "-silent -help", true},
-                      HelpCase{"HelpAfterUnknownArguments", "-x foo -help", true},
-                      HelpCase{"DashH", "-h", false}, HelpCase{"UpperCase", "-HELP", false},
-                      HelpCase{"DoubleDash", "--help", false},
+                      HelpCase{"HelpAfterUnknownArguments", "-x foo -help", true}, HelpCase{"DashH", "-h", false},
+                      HelpCase{"UpperCase", "-HELP", false}, HelpCase{"DoubleDash", "--help", false},
                       // The value of -input, and an argument collected for the agent.
                       HelpCase{"ValueOfInput", "-input -help", false},
                       HelpCase{"AfterManagerArgs", "-managerArgs -help", false}),

@@ -83,7 +83,8 @@ TEST_P(Discovery, FindsTheAgentWhereTheModeSays) {
                              {"${USER_APPDATA}", appData.user},     {"${COMMON_APPDATA}", appData.common}};
     const char* golden = row.keyNamed ? "discovery_registry.txt" : "discovery_reference_file.txt";
     EXPECT_EQ(lookupBlocks(image.readFile("trace.log")), goldenTrace(golden, tokens));
-    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"), Strings{"\"" + agent + "\\eclipse\\agent.exe\"" + row.agentTail});
+    EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"),
+              Strings{"\"" + agent + "\\eclipse\\agent.exe\"" + row.agentTail});
     EXPECT_EQ(image.stubCalls("decoy\\eclipse\\agent.exe"), Strings{});
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_EQ(result.boxes, Boxes{});
@@ -107,8 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "0", "${USER_APPDATA}\\agent.properties", ""},
         DiscoveryCase{"CommonAppDataForAnAdministrator", false, kAppDataFile, "", "", Source::CommonAppData, "1",
                       "${COMMON_APPDATA}\\agent.properties", ""},
-        DiscoveryCase{"CommonAppDataByOption", false, kAppDataFile, "ISADMIN=no\r\n", "-isAdmin",
-                      Source::CommonAppData, "1", "${COMMON_APPDATA}\\agent.properties", " -isAdmin"},
+        DiscoveryCase{"CommonAppDataByOption", false, kAppDataFile, "ISADMIN=no\r\n", "-isAdmin", Source::CommonAppData,
+                      "1", "${COMMON_APPDATA}\\agent.properties", " -isAdmin"},
         // <CURRDIR> is the launcher's folder with its backslash: two in a row.
         DiscoveryCase{"LauncherDirWithDoubleBackslash", false, "<CURRDIR>\\agent.properties", "ISADMIN=no\r\n", "",
                       Source::LauncherDir, "0", "${IMAGE}\\bin\\\\agent.properties", ""}),
@@ -198,8 +199,9 @@ TEST_P(InstalledVersion, DecidesWhetherTheAgentStarts) {
 
     const RunResult result = image.launch("-wait -log trace.log");
 
-    EXPECT_NE(image.readFile("trace.log").find(withCrLf("\nExpected Agent Info\n" + std::string(54, '=') + "\nrefVersion: (" +
-                                                        row.installed + ")\niniManagerVersion: (" + row.required + ")\n")),
+    EXPECT_NE(image.readFile("trace.log")
+                  .find(withCrLf("\nExpected Agent Info\n" + std::string(54, '=') + "\nrefVersion: (" + row.installed +
+                                 ")\niniManagerVersion: (" + row.required + ")\n")),
               std::string::npos);
     EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"),
               row.started ? Strings{"\"" + image.path("agent\\eclipse\\agent.exe") + "\""} : Strings{});

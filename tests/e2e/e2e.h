@@ -47,8 +47,8 @@ struct RunSpec {
 
 struct RunResult {
     bool started = false;
-    bool timedOut = false;      ///< the program was killed after the time-out
-    std::int32_t exitCode = 0;  ///< all 32 bits, as GetExitCodeProcess gives them
+    bool timedOut = false;       ///< the program was killed after the time-out
+    std::int32_t exitCode = 0;   ///< all 32 bits, as GetExitCodeProcess gives them
     std::vector<SeenBox> boxes;  ///< in the order in which they came up
     std::uint32_t processId = 0;
 };
@@ -222,7 +222,6 @@ SeenBox errorBox(const std::string& message, const std::string& argument,
 
 using Boxes = std::vector<SeenBox>;
 using Strings = std::vector<std::string>;
-
 
 /// Tokens of a golden trace ("${IMAGE}") and the texts that stand for them;
 /// withTokens() replaces each, in the order of tokens.

@@ -70,8 +70,8 @@ std::string goldenTrace(const std::string& name, const TraceTokens& tokens) {
 }
 
 std::string agentIni(const std::string& version, const std::string& launcher) {
-    return "[MANAGER]\r\nLOCATION_KEY=" + std::string(kAgentKey) + "\r\nVERSION=" + version + "\r\nLAUNCHER=" + launcher +
-           "\r\n";
+    return "[MANAGER]\r\nLOCATION_KEY=" + std::string(kAgentKey) + "\r\nVERSION=" + version +
+           "\r\nLAUNCHER=" + launcher + "\r\n";
 }
 
 }  // namespace e2e

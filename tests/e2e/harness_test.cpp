@@ -22,7 +22,8 @@ TEST(HarnessRunner, KillsAProgramThatOutlivesTheTimeOut) {
     RunResult result;
     const ULONGLONG start = GetTickCount64();
     EXPECT_NONFATAL_FAILURE(
-        result = runProgram({.application = image.path("agent.exe"), .commandLine = "agent", .timeoutMilliseconds = 300}),
+        result =
+            runProgram({.application = image.path("agent.exe"), .commandLine = "agent", .timeoutMilliseconds = 300}),
         "was killed");
     EXPECT_TRUE(result.timedOut);
     EXPECT_LT(GetTickCount64() - start, 5000u);

@@ -108,7 +108,8 @@ class HostileFiles : public ::testing::TestWithParam<HostileCase> {};
 
 TEST_P(HostileFiles, DocumentedOutcomeAndNoOtherWrites) {
     const HostileCase& row = GetParam();
-    LauncherImage image(std::string("[MANAGER]\r\n") + row.source + "\r\nVERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\n");
+    LauncherImage image(std::string("[MANAGER]\r\n") + row.source +
+                        "\r\nVERSION=2.0\r\nLAUNCHER=eclipse\\agent.exe\r\n");
     image.registerAgent(image.addAgent("agent", "2.0.1"));
     const Expectation expected = row.prepare(image);
     const std::string traceLines = withCrLf(expected.traceLines);

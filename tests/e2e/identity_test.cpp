@@ -37,22 +37,20 @@ TEST_P(LauncherIdentity, FindsItsIniFileBesideItself) {
     EXPECT_EQ(result.boxes, Boxes{errorBox("agentNotFound", "2.0")});
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    , LauncherIdentity,
-    ::testing::Values(
-        StartCase{"FullPath", "\"${IMAGE}\\bin\\qmlaunch.exe\"", "elsewhere", "", "${IMAGE}\\bin\\qmlaunch.exe",
-                  "${IMAGE}\\bin\\"},
-        // Typed at a prompt in its own folder: the name alone fails, the
-        // ".exe" retry finds it through the current directory.
-        StartCase{"BareNameWithoutExtension", "qmlaunch", "bin", "", "${IMAGE}\\bin\\.\\qmlaunch.exe",
-                  "${IMAGE}\\bin\\.\\"},
-        StartCase{"BareNameWithExtension", "qmlaunch.exe", "bin", "", "${IMAGE}\\bin\\.\\qmlaunch.exe",
-                  "${IMAGE}\\bin\\.\\"},
-        StartCase{"RelativePathWithoutExtension", "bin\\qmlaunch", "", "", "${IMAGE}\\bin\\qmlaunch.exe",
-                  "${IMAGE}\\bin\\"},
-        StartCase{"BareNameFoundOnPath", "qmlaunch", "elsewhere", "${IMAGE}\\bin", "${IMAGE}\\bin\\qmlaunch.exe",
-                  "${IMAGE}\\bin\\"}),
-    byName);
+INSTANTIATE_TEST_SUITE_P(, LauncherIdentity,
+                         ::testing::Values(StartCase{"FullPath", "\"${IMAGE}\\bin\\qmlaunch.exe\"", "elsewhere", "",
+                                                     "${IMAGE}\\bin\\qmlaunch.exe", "${IMAGE}\\bin\\"},
+                                           // Typed at a prompt in its own folder: the name alone fails, the
+                                           // ".exe" retry finds it through the current directory.
+                                           StartCase{"BareNameWithoutExtension", "qmlaunch", "bin", "",
+                                                     "${IMAGE}\\bin\\.\\qmlaunch.exe", "${IMAGE}\\bin\\.\\"},
+                                           StartCase{"BareNameWithExtension", "qmlaunch.exe", "bin", "",
+                                                     "${IMAGE}\\bin\\.\\qmlaunch.exe", "${IMAGE}\\bin\\.\\"},
+                                           StartCase{"RelativePathWithoutExtension", "bin\\qmlaunch", "", "",
+                                                     "${IMAGE}\\bin\\qmlaunch.exe", "${IMAGE}\\bin\\"},
+                                           StartCase{"BareNameFoundOnPath", "qmlaunch", "elsewhere", "${IMAGE}\\bin",
+                                                     "${IMAGE}\\bin\\qmlaunch.exe", "${IMAGE}\\bin\\"}),
+                         byName);
 
 // Argument 0 names nothing that exists, and the current directory holds no
 // launcher: the identity stays empty and the INI path is ".ini".

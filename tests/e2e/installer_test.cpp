@@ -23,7 +23,7 @@ struct OutcomeCase : Case {
     const char* installsVersion;  ///< the agent version the installer lays down; "": none
     bool agentProgram;            ///< eclipse\agent.exe is there
     const char* agentPlan;
-    const char* arguments;        ///< "-wait" or "-silent"
+    const char* arguments;  ///< "-wait" or "-silent"
     std::size_t agentRuns;
     std::int32_t exitCode;
     const char* box;  ///< the message of the error box; "": no box
@@ -37,8 +37,9 @@ TEST_P(InstallOutcome, ExitCodeBoxTraceAndChildren) {
     const OutcomeCase& row = GetParam();
     ASSERT_EQ(userLanguage(), 1033) << "the installer cases expect English boxes";
     const bool msi = row.installer == Installer::Msiexec || row.installer == Installer::MsiexecNoPackage;
-    const std::string location =
-        msi ? "agent.msi" : row.installer == Installer::Missing ? "disk1\\setup.exe" : "setup.exe";
+    const std::string location = msi                                   ? "agent.msi"
+                                 : row.installer == Installer::Missing ? "disk1\\setup.exe"
+                                                                       : "setup.exe";
     LauncherImage image("[INSTALLER]\r\nLOCATION=" + location + "\r\n" + agentIni());
     if (row.agentProgram) image.addStub("agent\\eclipse\\agent.exe", row.agentPlan);
     std::string setup = "exit " + std::to_string(row.installerExit) + "\n";
@@ -59,14 +60,18 @@ TEST_P(InstallOutcome, ExitCodeBoxTraceAndChildren) {
     EXPECT_TRUE(traceEndsWith(image.readFile("trace.log"), row.traceEnd, tokens));
     // What the installer and the agent were started with, when they ran.
     const bool silent = row.arguments == std::string("-silent");
-    const std::string installerCall = msi ? (silent ? R"(${SYSTEM}\msiexec.exe /i "${IMAGE}\agent.msi" /q STANDALONE=false)"
-                                                    : R"(${SYSTEM}\msiexec.exe /i "${IMAGE}\agent.msi" STANDALONE=false)")
-                                          : (silent ? R"("${IMAGE}\setup.exe" /S /v"/qn STANDALONE=false")"
-                                                    : R"("${IMAGE}\setup.exe" /v"STANDALONE=false")");
+    const std::string installerCall =
+        msi ? (silent ? R"(${SYSTEM}\msiexec.exe /i "${IMAGE}\agent.msi" /q STANDALONE=false)"
+                      : R"(${SYSTEM}\msiexec.exe /i "${IMAGE}\agent.msi" STANDALONE=false)")
+            : (silent ? R"("${IMAGE}\setup.exe" /S /v"/qn STANDALONE=false")"
+                      : R"("${IMAGE}\setup.exe" /v"STANDALONE=false")");
     const bool installerRan = row.installer == Installer::Stub || row.installer == Installer::Msiexec;
-    EXPECT_EQ(msiexec ? msiexec->calls() : installerRan ? image.stubCalls(location) : Strings{},
+    EXPECT_EQ(msiexec        ? msiexec->calls()
+              : installerRan ? image.stubCalls(location)
+                             : Strings{},
               installerRan ? Strings{withTokens(installerCall, tokens)} : Strings{});
-    const std::string agentCall = "\"" + image.path("agent\\eclipse\\agent.exe") + (silent ? "\" -silent -nosplash" : "\"");
+    const std::string agentCall =
+        "\"" + image.path("agent\\eclipse\\agent.exe") + (silent ? "\" -silent -nosplash" : "\"");
     EXPECT_EQ(image.stubCalls("agent\\eclipse\\agent.exe"), Strings(row.agentRuns, agentCall));
 }
 

@@ -10,10 +10,11 @@ namespace {
 
 // Returns the "commandLine:" that --explain prints in its section.
 std::string explainedCommand(const InstallImage& image, const std::string& section, const std::string& arguments) {
-    EXPECT_TRUE(runProgram({.application = "C:\\windows\\system32\\cmd.exe",
-                            .commandLine = "cmd /c \"\"" + buildFile("src\\check\\launcher-check.exe") + "\" --explain \"" +
-                                           image.dir() + "\" " + arguments + " > \"" + image.path("explain.txt") + "\"\""})
-                    .started);
+    EXPECT_TRUE(
+        runProgram({.application = "C:\\windows\\system32\\cmd.exe",
+                    .commandLine = "cmd /c \"\"" + buildFile("src\\check\\launcher-check.exe") + "\" --explain \"" +
+                                   image.dir() + "\" " + arguments + " > \"" + image.path("explain.txt") + "\"\""})
+            .started);
     std::string text = image.readFile("explain.txt");
     text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
     std::smatch found;

@@ -33,9 +33,11 @@ TEST(MsiPackage, InstallsThroughTheSystemsMsiexecAndStartsTheAgent) {
     ASSERT_FALSE(readRegistryString(Hive::LocalMachine, kPackageKey, "location", View::SixtyFourBit))
         << "the package is still installed";
     InstallImage image;
-    const std::string launcher = image.addLauncher("qmlaunch.exe", "[INSTALLER]\r\nLOCATION=packages\\agent.msi\r\n"
-                                                                   "[MANAGER]\r\nLOCATION_KEY=" + std::string(kPackageKey) +
-                                                                   "\r\nVERSION=2.1\r\nLAUNCHER=eclipse\\agent.exe\r\n");
+    const std::string launcher =
+        image.addLauncher("qmlaunch.exe",
+                          "[INSTALLER]\r\nLOCATION=packages\\agent.msi\r\n"
+                          "[MANAGER]\r\nLOCATION_KEY=" +
+                              std::string(kPackageKey) + "\r\nVERSION=2.1\r\nLAUNCHER=eclipse\\agent.exe\r\n");
     image.writeFile("packages\\agent.msi", readFileBytes(buildFile("e2e_agent.msi")));
     const Strings planted = {"msiexec.exe", "work\\msiexec.exe", "path\\msiexec.exe"};
     for (const std::string& copy : planted) image.addStub(copy);

@@ -29,20 +29,27 @@ TEST(CommandLine, EveryOption) {
 }
 
 TEST(CommandLine, HelpFormsComeFirstButOnlyBeforeTheLists) {
-    for (const char* help : {"-help", "-?", "/help", "/?"}) parse({"-silent", help, "-log"}, ParseResult::HelpRequested);
+    for (const char* help : {"-help", "-?", "/help", "/?"})
+        parse({"-silent", help, "-log"}, ParseResult::HelpRequested);
     for (const char* other : {"-h", "-HELP", "--help", "/HELP"}) parse({other});
     EXPECT_EQ(parse({"-managerArgs", "-help"}).argManagerArgs, Strings{"-help"});
 }
 
 TEST(CommandLine, ValuesAndSkippedArguments) {
-    struct Row { Strings arguments; std::string input; std::string log; int silent; int debug; };
+    struct Row {
+        Strings arguments;
+        std::string input;
+        std::string log;
+        int silent;
+        int debug;
+    };
     const Row rows[] = {
-        {{"-input"}, "", "", 0, 0},                          // a value option at the end is ignored
+        {{"-input"}, "", "", 0, 0},  // a value option at the end is ignored
         {{"-log"}, "", "", 0, 0},
-        {{"-input", "-silent"}, "-silent", "", 0, 0},        // the value is taken as it is
+        {{"-input", "-silent"}, "-silent", "", 0, 0},  // the value is taken as it is
         {{"-input", ""}, "", "", 0, 0},
-        {{"-input", "a", "-input", "b"}, "b", "", 0, 0},     // the last one wins
-        {{"-log", "", "-Silent", "x"}, "", "", 0, 1},        // an empty log name still sets isDebug
+        {{"-input", "a", "-input", "b"}, "b", "", 0, 0},  // the last one wins
+        {{"-log", "", "-Silent", "x"}, "", "", 0, 1},     // an empty log name still sets isDebug
         {{"-silent", "-silent", "-log", "-log"}, "", "-log", 1, 1},
     };
     for (const Row& row : rows) {
@@ -56,7 +63,11 @@ TEST(CommandLine, ValuesAndSkippedArguments) {
 }
 
 TEST(CommandLine, ArgumentListsCollectEverythingAfterTheSwitch) {
-    struct Row { Strings arguments; Strings installer; Strings manager; };
+    struct Row {
+        Strings arguments;
+        Strings installer;
+        Strings manager;
+    };
     const Row rows[] = {
         {{"-installerArgs", "/x", "-log", "t.txt"}, {"/x", "-log", "t.txt"}, {}},
         {{"-installerArgs", "a", "-managerArgs", "b", "-installerArgs", "c"}, {"a", "c"}, {"b"}},

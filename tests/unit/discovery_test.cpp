@@ -22,7 +22,12 @@ TEST(PropertyList, FirstKeyWinsNewestFirst) {
 }
 
 TEST(ReadProperty, LinesOfAReferenceFile) {
-    struct Row { const char* what; std::string content; int result; const char* value; };
+    struct Row {
+        const char* what;
+        std::string content;
+        int result;
+        const char* value;
+    };
     const Row rows[] = {
         {"first line wins", "location=A\nlocation=B\n", 0, "A"},
         {"blank before =", "location =A\n", -1, ""},
@@ -63,21 +68,27 @@ TEST(AgentFiles, PathOperations) {
         {"C\\:\\data", "C:\\data"}, {"C\\:", "C:"}, {"C\\", "C\\"}, {"ab\\:", "ab\\:"}, {"\\\\:", "\\:"}, {"", ""}};
     for (const auto& [in, out] : unescaped) EXPECT_EQ(unescapeDriveColon(CodePage(), in), out) << in;
     const std::pair<const char*, const char*> collapsed[] = {
-        {"C:\\\\a\\\\b", "C:\\a\\b"},     {"\\\\\\\\srv\\\\s", "\\\\\\srv\\s"}, {"a\\\\\\b", "a\\\\b"},
-        {"a\\\\\\\\b", "a\\\\b"},         {"a//b/\\c", "a/b/c"},               {"\\", "\\"},
-        {"\\\\srv\\s", "\\\\srv\\s"},     {"ab", "ab"},
+        {"C:\\\\a\\\\b", "C:\\a\\b"}, {"\\\\\\\\srv\\\\s", "\\\\\\srv\\s"},
+        {"a\\\\\\b", "a\\\\b"},       {"a\\\\\\\\b", "a\\\\b"},
+        {"a//b/\\c", "a/b/c"},        {"\\", "\\"},
+        {"\\\\srv\\s", "\\\\srv\\s"}, {"ab", "ab"},
     };
     for (const auto& [in, out] : collapsed) EXPECT_EQ(collapseSeparators(CodePage(), in), out) << in;
 }
 
 TEST(AgentFiles, ReadConfigValue) {
-    struct Row { const char* what; std::string content; const char* value; };
+    struct Row {
+        const char* what;
+        std::string content;
+        const char* value;
+    };
     const Row rows[] = {
         {"last line wins", "tessa.appDataLocation=A\ntessa.appDataLocation=B\n", "B"},
         {"comment", "#tessa.appDataLocation=A\n", ""},
         {"longer key matches", "tessa.appDataLocationX=A\n", "A"},
         {"blank in front", " tessa.appDataLocation=A\n", ""},
-        {"key line without = ends the search", "tessa.appDataLocation=A\ntessa.appDataLocation\ntessa.appDataLocation=C\n", "A"},
+        {"key line without = ends the search",
+         "tessa.appDataLocation=A\ntessa.appDataLocation\ntessa.appDataLocation=C\n", "A"},
         {"blanks around =", "tessa.appDataLocation = A\n", " A"},
         {"no key", "other=1\n", ""},
     };
@@ -96,7 +107,11 @@ TEST(AgentFiles, ReadConfigValue) {
 
 TEST(AgentFiles, ReadPackageVersion) {
     const std::string package = "<package id='com.norvex.tessa.agent' ";
-    struct Row { const char* what; std::string content; const char* version; };
+    struct Row {
+        const char* what;
+        std::string content;
+        const char* version;
+    };
     const Row rows[] = {
         {"first qualifying line", package + "version='1.2.3'/>\n" + package + "version='9'/>\n", "1.2.3"},
         {"any order", "version='4.5' x <package y id='com.norvex.tessa.agent'\n", "4.5"},
@@ -131,9 +146,15 @@ TEST(AgentFiles, InstalledVersionInTwoHops) {
 
 TEST(Placeholders, FirstPlaceholderOfTheTableFirstOccurrenceOnly) {
     MemoryPlatform platform;
-    platform.folders = {{kCsidlPersonal, "C:\\Docs"}, {kCsidlProfile, "C:\\Users\\u"},
-                        {kCsidlAppData, "C:\\Roaming"}, {kCsidlCommonAppData, "C:\\ProgramData"}};
-    struct Row { const char* text; int admin; const char* expanded; };
+    platform.folders = {{kCsidlPersonal, "C:\\Docs"},
+                        {kCsidlProfile, "C:\\Users\\u"},
+                        {kCsidlAppData, "C:\\Roaming"},
+                        {kCsidlCommonAppData, "C:\\ProgramData"}};
+    struct Row {
+        const char* text;
+        int admin;
+        const char* expanded;
+    };
     const Row rows[] = {
         {"<My Documents>\\r", 0, "C:\\Docs\\r"},
         {"<HOME>\\<HOME>", 0, "C:\\Docs\\<HOME>"},
@@ -145,7 +166,8 @@ TEST(Placeholders, FirstPlaceholderOfTheTableFirstOccurrenceOnly) {
         {"<AppData>\\r", 0, "<AppData>\\r"},
         {"plain", 0, "plain"},
     };
-    for (const Row& row : rows) EXPECT_EQ(expandFolderPlaceholders(platform, row.text, row.admin, "C:\\img\\"), row.expanded) << row.text;
+    for (const Row& row : rows)
+        EXPECT_EQ(expandFolderPlaceholders(platform, row.text, row.admin, "C:\\img\\"), row.expanded) << row.text;
     platform.folders.clear();  // a folder the system cannot give leaves the placeholder
     EXPECT_EQ(expandFolderPlaceholders(platform, "<HOME>\\r", 0, "C:\\img\\"), "<HOME>\\r");
 }
@@ -153,36 +175,65 @@ TEST(Placeholders, FirstPlaceholderOfTheTableFirstOccurrenceOnly) {
 TEST(AgentLocation, OutcomesForTheLocation) {
     const auto hkcu = std::make_pair(RegistryHive::CurrentUser, std::string("Software\\Q"));
     const auto hklm = std::make_pair(RegistryHive::LocalMachine, std::string("Software\\Q"));
-    struct Row { const char* what; std::string key; std::string file; int admin;
-                 std::function<void(MemoryPlatform&)> setup; std::string location; };
+    struct Row {
+        const char* what;
+        std::string key;
+        std::string file;
+        int admin;
+        std::function<void(MemoryPlatform&)> setup;
+        std::string location;
+    };
     const Row rows[] = {
         {"key cannot be opened", "Software\\Q", "", 0, [](MemoryPlatform&) {}, "earlier"},
         {"value missing", "Software\\Q", "", 0, [&](MemoryPlatform& p) { p.registry[hkcu] = {}; }, ""},
         {"value too long", "Software\\Q", "", 0,
-         [&](MemoryPlatform& p) { p.registry[hkcu] = {{"location", std::string(255, 'x')}}; }, ""},
+         [&](MemoryPlatform& p) {
+             p.registry[hkcu] = {{"location", std::string(255, 'x')}};
+         },
+         ""},
         {"value of 254 bytes", "Software\\Q", "", 0,
-         [&](MemoryPlatform& p) { p.registry[hkcu] = {{"location", std::string(254, 'x')}}; }, std::string(254, 'x')},
+         [&](MemoryPlatform& p) {
+             p.registry[hkcu] = {{"location", std::string(254, 'x')}};
+         },
+         std::string(254, 'x')},
         {"current user hive", "Software\\Q", "", 0,
-         [&](MemoryPlatform& p) { p.registry[hkcu] = {{"location", "C:\\U"}}; p.registry[hklm] = {{"location", "C:\\M"}}; },
+         [&](MemoryPlatform& p) {
+             p.registry[hkcu] = {{"location", "C:\\U"}};
+             p.registry[hklm] = {{"location", "C:\\M"}};
+         },
          "C:\\U"},
         {"machine hive for administrators", "Software\\Q", "", 1,
-         [&](MemoryPlatform& p) { p.registry[hkcu] = {{"location", "C:\\U"}}; p.registry[hklm] = {{"location", "C:\\M"}}; },
+         [&](MemoryPlatform& p) {
+             p.registry[hkcu] = {{"location", "C:\\U"}};
+             p.registry[hklm] = {{"location", "C:\\M"}};
+         },
          "C:\\M"},
         {"key wins over file", "Software\\Q", "C:\\r.properties", 0,
          [](MemoryPlatform& p) { p.addFile("C:\\r.properties", "location=C:\\F\n"); }, "earlier"},
         {"file cannot be opened", "", "C:\\r.properties", 0, [](MemoryPlatform&) {}, "earlier"},
-        {"file without the key", "", "C:\\r.properties", 0, [](MemoryPlatform& p) { p.addFile("C:\\r.properties", "x=1\n"); }, ""},
+        {"file without the key", "", "C:\\r.properties", 0,
+         [](MemoryPlatform& p) { p.addFile("C:\\r.properties", "x=1\n"); }, ""},
         {"file with the key", "", "<CURRDIR>r.properties", 0,
          [](MemoryPlatform& p) { p.addFile("C:\\img\\r.properties", "location=C:\\F\n"); }, "C:\\F"},
         {"neither named", "", "", 0, [](MemoryPlatform&) {}, "earlier"},
         // The 64-bit view, when the key or the value is missing in the own one.
         {"key only in the 64-bit view", "Software\\Q", "", 0,
-         [&](MemoryPlatform& p) { p.registry64[hkcu] = {{"location", "C:\\S"}}; }, "C:\\S"},
+         [&](MemoryPlatform& p) {
+             p.registry64[hkcu] = {{"location", "C:\\S"}};
+         },
+         "C:\\S"},
         {"value only in the 64-bit view", "Software\\Q", "", 1,
-         [&](MemoryPlatform& p) { p.registry[hklm] = {}; p.registry64[hklm] = {{"location", "C:\\S"}}; }, "C:\\S"},
+         [&](MemoryPlatform& p) {
+             p.registry[hklm] = {};
+             p.registry64[hklm] = {{"location", "C:\\S"}};
+         },
+         "C:\\S"},
         {"64-bit key without the value", "Software\\Q", "", 0, [&](MemoryPlatform& p) { p.registry64[hkcu] = {}; }, ""},
         {"empty value of the own view", "Software\\Q", "", 0,
-         [&](MemoryPlatform& p) { p.registry[hkcu] = {{"location", ""}}; p.registry64[hkcu] = {{"location", "C:\\S"}}; },
+         [&](MemoryPlatform& p) {
+             p.registry[hkcu] = {{"location", ""}};
+             p.registry64[hkcu] = {{"location", "C:\\S"}};
+         },
          ""},
         {"too long in the own view", "Software\\Q", "", 0,
          [&](MemoryPlatform& p) {
@@ -193,7 +244,10 @@ TEST(AgentLocation, OutcomesForTheLocation) {
         // REG_EXPAND_SZ: expanded, within the same limit; a 64-bit package's
         // %ProgramFiles% is the 64-bit folder.
         {"a percent sign of REG_SZ stays", "Software\\Q", "", 0,
-         [&](MemoryPlatform& p) { p.registry[hkcu] = {{"location", "%ProgramFiles%\\Q"}}; }, "%ProgramFiles%\\Q"},
+         [&](MemoryPlatform& p) {
+             p.registry[hkcu] = {{"location", "%ProgramFiles%\\Q"}};
+         },
+         "%ProgramFiles%\\Q"},
         {"expandable value", "Software\\Q", "", 0,
          [&](MemoryPlatform& p) {
              p.expandableValues = true;
@@ -229,8 +283,10 @@ TEST(AgentLocation, OutcomesForTheLocation) {
         AgentDiscovery result{"earlier", "stale"};
         TraceFile trace;
         findInstalledAgent(platform, trace,
-                           {.iniManagerLocationKey = row.key, .iniManagerLocationFile = row.file,
-                            .isUserAdmin = row.admin, .launcherDir = "C:\\img\\"},
+                           {.iniManagerLocationKey = row.key,
+                            .iniManagerLocationFile = row.file,
+                            .isUserAdmin = row.admin,
+                            .launcherDir = "C:\\img\\"},
                            result);
         EXPECT_EQ(result.refLocation, row.location);
         EXPECT_EQ(result.refVersion, "");

@@ -11,16 +11,24 @@ struct Settings {
 };
 
 TEST(EffectiveSettings, FlagsFromCommandLineIniAndMachine) {
-    struct Row { int argSilent; const char* iniSilent; int argAdmin; const char* iniAdmin; int machineAdmin;
-                 int argLicense; const char* iniLicense; Settings expected; };
+    struct Row {
+        int argSilent;
+        const char* iniSilent;
+        int argAdmin;
+        const char* iniAdmin;
+        int machineAdmin;
+        int argLicense;
+        const char* iniLicense;
+        Settings expected;
+    };
     const Row rows[] = {
         {0, "", 0, "", 0, 0, "", {0, 0, 1, 0, 0}},
-        {1, "false", 0, "", 1, 0, "", {1, 1, 0, 1, 0}},     // -silent wins over SILENT=false
-        {0, "YES", 0, "maybe", 0, 0, "", {1, 1, 0, 0, 0}},  // any letter case; ISADMIN unknown: the machine
-        {0, "True", 0, "no", 1, 0, "TRUE", {1, 1, 0, 0, 1}}, // ISADMIN=no: 0 even for an administrator
-        {0, "yes ", 1, "no", 0, 0, "yes ", {0, 0, 1, 1, 0}}, // a trailing blank is no truth word; -isAdmin wins
+        {1, "false", 0, "", 1, 0, "", {1, 1, 0, 1, 0}},       // -silent wins over SILENT=false
+        {0, "YES", 0, "maybe", 0, 0, "", {1, 1, 0, 0, 0}},    // any letter case; ISADMIN unknown: the machine
+        {0, "True", 0, "no", 1, 0, "TRUE", {1, 1, 0, 0, 1}},  // ISADMIN=no: 0 even for an administrator
+        {0, "yes ", 1, "no", 0, 0, "yes ", {0, 0, 1, 1, 0}},  // a trailing blank is no truth word; -isAdmin wins
         {0, "", 0, "Yes", 0, 1, "no", {0, 0, 1, 1, 1}},
-        {0, "", 0, "", 7, 0, "", {0, 0, 1, 7, 0}},           // IsUserAnAdmin stored as it answers
+        {0, "", 0, "", 7, 0, "", {0, 0, 1, 7, 0}},  // IsUserAnAdmin stored as it answers
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.iniSilent << "/" << row.iniAdmin << "/" << row.machineAdmin);
@@ -58,7 +66,11 @@ TEST(EffectiveSettings, TextsPreferANonEmptyCommandLineValue) {
 }
 
 TEST(EffectiveSettings, InputFileIsAbsoluteAndNormalised) {
-    struct Row { const char* arg; const char* ini; const char* expected; };
+    struct Row {
+        const char* arg;
+        const char* ini;
+        const char* expected;
+    };
     const Row rows[] = {
         {"sub\\in.xml", "ignored.xml", "C:\\x\\sub\\in.xml"},
         {"", "sub/in.xml", "C:\\x\\sub\\in.xml"},

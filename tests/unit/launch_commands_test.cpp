@@ -18,8 +18,13 @@ struct InstallerCase {
     Strings argArgs{};
     Strings iniArgs{};
     InstallerSettings settings() const {
-        return {.launcherDir = launcherDir, .iniInstallerLocation = location, .isSilent = silent, .nl = nl,
-                .appDataLocation = appData, .argInstallerArgs = argArgs, .iniInstallerArgs = iniArgs};
+        return {.launcherDir = launcherDir,
+                .iniInstallerLocation = location,
+                .isSilent = silent,
+                .nl = nl,
+                .appDataLocation = appData,
+                .argInstallerArgs = argArgs,
+                .iniInstallerArgs = iniArgs};
     }
 };
 
@@ -30,8 +35,11 @@ std::string installerLine(const InstallerCase& c) {
 }
 
 TEST(InstallerCommand, ExecutableInstaller) {
-    const InstallerCase full{.silent = 1, .nl = "de_DE", .appData = "C:\\Data\\Agent",
-                             .argArgs = {"INSTALLDIR=C:\\Program Files\\Agent"}, .iniArgs = {"IGNORED=1", "IGNORED=2"}};
+    const InstallerCase full{.silent = 1,
+                             .nl = "de_DE",
+                             .appData = "C:\\Data\\Agent",
+                             .argArgs = {"INSTALLDIR=C:\\Program Files\\Agent"},
+                             .iniArgs = {"IGNORED=1", "IGNORED=2"}};
     LaunchCommands commands;
     buildInstallerCommand(CodePage(), full.settings(), commands);
     EXPECT_EQ(commands.InstallerProgram, "C:\\img\\disk1\\setup.exe");
@@ -42,16 +50,20 @@ TEST(InstallerCommand, ExecutableInstaller) {
 
     EXPECT_EQ(installerLine(InstallerCase{}), "\"C:\\img\\disk1\\setup.exe\" /v\"STANDALONE=false\"");
 
-    const InstallerCase other{.location = "..\\up\\.\\AGENT.MSI", .nl = "sv_SE", .appData = "C:\\D\\",
-                              .iniArgs = {"A=1", "B"}};
-    EXPECT_EQ(installerLine(other), "\"C:\\up\\AGENT.MSI\" /L1033 /v\"A=1 B STANDALONE=false APPDATALOCATION=\\\"C:\\D\\\\\"\"");
+    const InstallerCase other{
+        .location = "..\\up\\.\\AGENT.MSI", .nl = "sv_SE", .appData = "C:\\D\\", .iniArgs = {"A=1", "B"}};
+    EXPECT_EQ(installerLine(other),
+              "\"C:\\up\\AGENT.MSI\" /L1033 /v\"A=1 B STANDALONE=false APPDATALOCATION=\\\"C:\\D\\\\\"\"");
 }
 
 TEST(InstallerCommand, MsiPackageFromTheSystemDirectory) {
     testing::MemoryPlatform platform;
     platform.systemDir = "C:\\WINDOWS\\system32";
     platform.addFile("C:\\work\\.\\msiexec.exe", "");  // planted: never used
-    InstallerCase msi{.location = "agent.msi", .silent = 1, .nl = "de_DE", .appData = "C:\\Data\\Agent",
+    InstallerCase msi{.location = "agent.msi",
+                      .silent = 1,
+                      .nl = "de_DE",
+                      .appData = "C:\\Data\\Agent",
                       .iniArgs = {"TARGETDIR=C:\\Program Files\\Agent", "REBOOT=ReallySuppress"}};
     LaunchCommands commands;
     buildMsiCommand(platform, msi.settings(), commands);
@@ -94,27 +106,45 @@ struct AgentCase {
     std::string line() const {
         LaunchCommands commands;
         buildAgentCommand(CodePage(),
-                          {.refLocation = refLocation, .iniManagerLauncher = launcher,
-                           .iniManagerLauncherSilent = launcherSilent, .isSilent = silent, .argIsUserAdmin = argAdmin,
-                           .iniIsAdmin = iniAdmin, .inputFile = input, .appDataLocation = appData, .nl = nl,
-                           .argManagerArgs = argArgs, .iniManagerArgs = iniArgs},
+                          {.refLocation = refLocation,
+                           .iniManagerLauncher = launcher,
+                           .iniManagerLauncherSilent = launcherSilent,
+                           .isSilent = silent,
+                           .argIsUserAdmin = argAdmin,
+                           .iniIsAdmin = iniAdmin,
+                           .inputFile = input,
+                           .appDataLocation = appData,
+                           .nl = nl,
+                           .argManagerArgs = argArgs,
+                           .iniManagerArgs = iniArgs},
                           commands);
         return joinArgVector(commands.agentArglist);
     }
 };
 
 TEST(AgentCommand, JavaRuntimeWithEverySetting) {
-    const AgentCase c{.refLocation = "C:\\Program Files\\Agent", .launcherSilent = "jre\\bin\\java.exe", .silent = 1,
-                      .iniAdmin = "TRUE", .input = "C:\\img\\install.xml", .appData = "C:\\Data\\Agent\\", .nl = "de_DE",
-                      .argArgs = {"-record", "C:\\my files\\rec.xml"}, .iniArgs = {"-ignored"}};
-    EXPECT_EQ(c.line(),
-              "\"C:\\Program Files\\Agent\\jre\\bin\\java.exe\" -jar \"C:\\Program Files\\Agent\\eclipse\\startup.jar\" "
-              "-silent -nosplash -isAdmin -input C:\\img\\install.xml -dataLocation C:\\Data\\Agent -nl de_DE "
-              "-record \"C:\\my files\\rec.xml\"");
+    const AgentCase c{.refLocation = "C:\\Program Files\\Agent",
+                      .launcherSilent = "jre\\bin\\java.exe",
+                      .silent = 1,
+                      .iniAdmin = "TRUE",
+                      .input = "C:\\img\\install.xml",
+                      .appData = "C:\\Data\\Agent\\",
+                      .nl = "de_DE",
+                      .argArgs = {"-record", "C:\\my files\\rec.xml"},
+                      .iniArgs = {"-ignored"}};
+    EXPECT_EQ(
+        c.line(),
+        "\"C:\\Program Files\\Agent\\jre\\bin\\java.exe\" -jar \"C:\\Program Files\\Agent\\eclipse\\startup.jar\" "
+        "-silent -nosplash -isAdmin -input C:\\img\\install.xml -dataLocation C:\\Data\\Agent -nl de_DE "
+        "-record \"C:\\my files\\rec.xml\"");
 }
 
 TEST(AgentCommand, ChoicesAndQuoting) {
-    struct Row { const char* what; AgentCase c; const char* line; };
+    struct Row {
+        const char* what;
+        AgentCase c;
+        const char* line;
+    };
     const Row rows[] = {
         {"nothing set", AgentCase{}, "\"C:\\Agent\\eclipse\\agent.exe\""},
         {"silent without a silent program", {.silent = 1}, "\"C:\\Agent\\eclipse\\agent.exe\" -silent -nosplash"},
@@ -122,12 +152,15 @@ TEST(AgentCommand, ChoicesAndQuoting) {
         {"ISADMIN Yes", {.iniAdmin = "Yes"}, "\"C:\\Agent\\eclipse\\agent.exe\" -isAdmin"},
         {"ISADMIN false", {.iniAdmin = "false"}, "\"C:\\Agent\\eclipse\\agent.exe\""},
         {"-isAdmin", {.argAdmin = 1}, "\"C:\\Agent\\eclipse\\agent.exe\" -isAdmin"},
-        {"data location loses one separator", {.appData = "C:\\Data\\\\"},
+        {"data location loses one separator",
+         {.appData = "C:\\Data\\\\"},
          "\"C:\\Agent\\eclipse\\agent.exe\" -dataLocation C:\\Data\\"},
-        {"data location with blank and equals", {.appData = "C:\\a=b c/"},
+        {"data location with blank and equals",
+         {.appData = "C:\\a=b c/"},
          "\"C:\\Agent\\eclipse\\agent.exe\" -dataLocation C:\\a=\"b c\""},
         {"runtime in capitals is no runtime", {.launcher = "jre\\JAVAW.EXE"}, "\"C:\\Agent\\jre\\JAVAW.EXE\""},
-        {"INI arguments wrapped", {.iniArgs = {"a b", "c=d e", ""}},
+        {"INI arguments wrapped",
+         {.iniArgs = {"a b", "c=d e", ""}},
          "\"C:\\Agent\\eclipse\\agent.exe\" \"a b\" \"c=d e\" "},
         {"location with trailing backslash", {.refLocation = "C:\\Agent\\"}, "\"C:\\Agent\\eclipse\\agent.exe\""},
     };
@@ -135,7 +168,11 @@ TEST(AgentCommand, ChoicesAndQuoting) {
 }
 
 TEST(ProgramFile, ResolutionBeforeStart) {
-    struct Row { const char* path; Strings existing; const char* resolved; };
+    struct Row {
+        const char* path;
+        Strings existing;
+        const char* resolved;
+    };
     const Row rows[] = {
         {"C:\\x\\agent", {"C:\\x\\agent.exe"}, "C:\\x\\agent.exe"},
         {"C:\\x\\agent", {"C:\\x\\agent.exe", "C:\\x\\agent.com"}, "C:\\x\\agent.com"},

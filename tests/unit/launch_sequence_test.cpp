@@ -24,8 +24,10 @@ void installAgent(MemoryPlatform& platform, const std::string& version) {
 }
 
 std::string iniFile(const std::string& installer, const std::string& mode) {
-    return "[INSTALLER]\nLOCATION=" + installer + "\n[MANAGER]\nLOCATION_KEY=Software\\Quillmark\nVERSION=2.0\n"
-           "LAUNCHER=eclipse\\agent.exe\nMODE=" + mode + "\n[COMMON]\nISADMIN=no\n";
+    return "[INSTALLER]\nLOCATION=" + installer +
+           "\n[MANAGER]\nLOCATION_KEY=Software\\Quillmark\nVERSION=2.0\n"
+           "LAUNCHER=eclipse\\agent.exe\nMODE=" +
+           mode + "\n[COMMON]\nISADMIN=no\n";
 }
 
 // The row's whole trace: the shared head and the row's own section.
@@ -92,31 +94,56 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         Row{"no installer, INSTALL", "", "", nullptr, {}, 1, kNotFound},
         Row{"no installer, UNINSTALL", "", "UNINSTALL", nullptr, {}, 1, kNotFound},
-        Row{"no installer, EXTENSION", "", " EXTENSION", nullptr, {}, 1,
+        Row{"no installer, EXTENSION",
+            "",
+            " EXTENSION",
+            nullptr,
+            {},
+            1,
             "Quillmark version 2.0 or later cannot be found.  Check the product documentation for software "
             "prerequisites to ensure that your system meets the installation requirements."},
-        Row{"MSI package missing", "disk1\\missing.msi", "", nullptr, {}, 1,
+        Row{"MSI package missing",
+            "disk1\\missing.msi",
+            "",
+            nullptr,
+            {},
+            1,
             "The installer for Quillmark cannot be found.  \nInstaller Location=C:\\img\\disk1\\missing.msi"},
-        Row{"installer missing", "disk2\\..\\disk1\\INST.MSI", "", nullptr, {}, 1,
+        Row{"installer missing",
+            "disk2\\..\\disk1\\INST.MSI",
+            "",
+            nullptr,
+            {},
+            1,
             "The installer for Quillmark cannot be found.  \nInstaller Location=C:\\img\\disk1\\INST.MSI"},
         Row{"installer cancelled", "disk1\\inst.exe", "", nullptr, {1602}, 1602, ""},
         Row{"executable installer 232", "disk1\\inst.exe", "", nullptr, {232}, 232, ""},
         Row{"MSI 232 is an error", "agent.msi", "", nullptr, {232}, 232, kInstallerError + "232"},
         Row{"installer fails to start", "disk1\\inst.exe", "", nullptr, {-1}, -1, kInstallerError + "-1"},
         Row{"agent still too old", "disk1\\inst.exe", "", installs("1.9.9"), {0}, 1, kNotFound},
-        Row{"agent program missing", "agent.msi", "",
+        Row{"agent program missing",
+            "agent.msi",
+            "",
             [](MemoryPlatform& p) {
                 p.onProcess = [&p](const StartedProcess&) {
                     installAgent(p, "2.0");
                     p.files.erase("C:\\Agent\\eclipse\\agent.exe");
                 };
             },
-            {0}, 1, kNotFound},
-        Row{"installed, agent restarted while it asks", "disk1\\inst.exe", "", installs("2.0.0.beta1"), {0, 23, 23, 7},
-            7, ""}),
+            {0},
+            1,
+            kNotFound},
+        Row{"installed, agent restarted while it asks",
+            "disk1\\inst.exe",
+            "",
+            installs("2.0.0.beta1"),
+            {0, 23, 23, 7},
+            7,
+            ""}),
     [](const ::testing::TestParamInfo<Row>& param) {
         std::string name;
-        for (const char* c = param.param.outcome; *c; ++c) name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+        for (const char* c = param.param.outcome; *c; ++c)
+            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
         return name;
     });
 
@@ -160,8 +187,9 @@ TEST_F(LaunchSequence, WaitedAgentRunsAgainWithTheSameCommandWhileItExitsWith23)
 }
 
 TEST_F(LaunchSequence, ProgramsNamedWithoutExtensionAreFoundLikeTheStartFindsThem) {
-    platform.files["C:\\img\\setup.ini"] = "[INSTALLER]\nLOCATION=disk1\\inst\n[MANAGER]\nLOCATION_KEY=Software\\Quillmark\n"
-                                           "VERSION=2.0\nLAUNCHER=eclipse\\agent\n";
+    platform.files["C:\\img\\setup.ini"] =
+        "[INSTALLER]\nLOCATION=disk1\\inst\n[MANAGER]\nLOCATION_KEY=Software\\Quillmark\n"
+        "VERSION=2.0\nLAUNCHER=eclipse\\agent\n";
     platform.files.erase("C:\\Agent\\eclipse\\agent.exe");
     platform.addFile("C:\\Agent\\eclipse\\agent.com", "");
     EXPECT_EQ(run({"-wait"}).exitCode, 0);
@@ -192,7 +220,15 @@ TEST_F(LaunchSequence, SecondLookupKeepsTheFirstLocationWhenTheKeyIsGone) {
 // 3010 and 1641 mean the installation succeeded and a restart is due: the
 // run goes on as after 0, and the restart code stands in for a final 0.
 TEST_F(LaunchSequence, InstallerThatAsksForARestart) {
-    struct RestartRow { const char* what; const char* installer; int code; bool installs; bool wait; std::vector<int> agent; int exitCode; };
+    struct RestartRow {
+        const char* what;
+        const char* installer;
+        int code;
+        bool installs;
+        bool wait;
+        std::vector<int> agent;
+        int exitCode;
+    };
     const RestartRow rows[] = {
         {"executable, handed over", "disk1\\inst.exe", 3010, true, false, {}, 3010},
         {"MSI, handed over", "agent.msi", 1641, true, false, {}, 1641},
@@ -215,7 +251,8 @@ TEST_F(LaunchSequence, InstallerThatAsksForARestart) {
         platform.onProcess = [&](const StartedProcess& process) {
             if (row.installs && process.program != "C:\\Agent\\eclipse\\agent.exe") installAgent(platform, "2.0");
         };
-        const LaunchOutcome outcome = run(row.wait ? Strings{"-log", "C:\\t.log", "-wait"} : Strings{"-log", "C:\\t.log"});
+        const LaunchOutcome outcome =
+            run(row.wait ? Strings{"-log", "C:\\t.log", "-wait"} : Strings{"-log", "C:\\t.log"});
         EXPECT_EQ(outcome.exitCode, row.exitCode);
         EXPECT_EQ(platform.processes.size(), 1 + (row.installs ? std::max<std::size_t>(row.agent.size(), 1) : 0));
         EXPECT_EQ(platform.boxes.size(), row.installs ? 0u : 1u);

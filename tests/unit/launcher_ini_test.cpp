@@ -45,7 +45,11 @@ TEST(LauncherIni, EveryKeyOfEverySection) {
 }
 
 TEST(LauncherIni, LinesThatAreReadOrIgnored) {
-    struct Row { const char* what; std::string content; std::string version; };
+    struct Row {
+        const char* what;
+        std::string content;
+        std::string version;
+    };
     const Row rows[] = {
         {"key before any header", "VERSION=1\n[MANAGER]\n", ""},
         {"header with blanks", "  [MANAGER]  \nVERSION=1\n", "1"},
@@ -74,7 +78,8 @@ TEST(LauncherIni, LinesThatAreReadOrIgnored) {
 }
 
 TEST(LauncherIni, ArgumentListsAndMode) {
-    const IniValues v = readIni("[COMMON]\nARG=c\n[MANAGER]\nARG=1\nARG=\nARG=3\nMODE= UNINSTALL \n[INSTALLER]\nARG=i\n");
+    const IniValues v =
+        readIni("[COMMON]\nARG=c\n[MANAGER]\nARG=1\nARG=\nARG=3\nMODE= UNINSTALL \n[INSTALLER]\nARG=i\n");
     EXPECT_EQ(v.iniManagerArgs, (Strings{"1", "", "3"}));
     EXPECT_EQ(v.iniInstallerArgs, Strings{"i"});
     EXPECT_EQ(v.iniMode, " UNINSTALL ");
@@ -93,10 +98,15 @@ TEST(LauncherIni, MissingFileIsReported) {
 }
 
 TEST(TextRules, SplitKeyValue) {
-    struct Row { const char* line; int result; const char* key; const char* value; };
+    struct Row {
+        const char* line;
+        int result;
+        const char* key;
+        const char* value;
+    };
     const Row rows[] = {
-        {"a=b", 0, "a", "b"},     {"a = b", 0, "a ", " b"}, {"a=", 0, "a", ""}, {"a=b=c", 0, "a", "b=c"},
-        {"=b", 1, "k", "v"},      {"ab", 1, "k", "v"},      {"", 1, "k", "v"},
+        {"a=b", 0, "a", "b"}, {"a = b", 0, "a ", " b"}, {"a=", 0, "a", ""}, {"a=b=c", 0, "a", "b=c"},
+        {"=b", 1, "k", "v"},  {"ab", 1, "k", "v"},      {"", 1, "k", "v"},
     };
     for (const Row& row : rows) {
         std::string key = "k";

@@ -15,9 +15,14 @@ struct LanguageTable {
     std::uint16_t language;
     std::vector<std::pair<int, const char*>> messages;
 };
-#define MESSAGES_BEGIN(langid, primary, sub) {langid, {
+#define MESSAGES_BEGIN(langid, primary, sub) \
+    {                                        \
+        langid, {
 #define MESSAGE(id, text) {id, text},
-#define MESSAGES_END }},
+#define MESSAGES_END \
+    }                \
+    }                \
+    ,
 const LanguageTable kTables[] = {
 #include "messages.inc"
 };
@@ -66,9 +71,8 @@ std::unique_ptr<InputFile> MemoryPlatform::openForReading(const std::string& pat
     if (found == files.end()) return nullptr;
     // Small, uneven reads, so that pieces cross buffer boundaries and some
     // reads come back shorter than a piece.
-    return std::make_unique<MemoryInputFile>(found->second, [reads = 0]() mutable -> std::size_t {
-        return reads++ % 2 ? 4093 : 100;
-    });
+    return std::make_unique<MemoryInputFile>(found->second,
+                                             [reads = 0]() mutable -> std::size_t { return reads++ % 2 ? 4093 : 100; });
 }
 
 std::unique_ptr<OutputFile> MemoryPlatform::openForWriting(const std::string& path) {

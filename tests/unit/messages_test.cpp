@@ -39,14 +39,17 @@ TEST(MessageTable, PortugueseKeepsItsTilde) {
 }
 
 TEST(LoadMessage, UserLanguageThenSamePrimaryLanguageThenEnglish) {
-    struct Row { std::uint16_t user; std::uint16_t table; };
+    struct Row {
+        std::uint16_t user;
+        std::uint16_t table;
+    };
     const Row rows[] = {
-        {1031, 1031}, {0x0C07, 1031},                // German (Austria) uses German
-        {0x0C04, 1028}, {0x1404, 1028},              // Hong Kong and Macau: Traditional
-        {0x1004, 2052}, {0x0004, 2052}, {1028, 1028}, // Singapore and neutral: Simplified
-        {0x040A, 3082}, {0x080A, 3082},              // every Spanish variant
-        {0x0816, 1046},                              // Portugal uses the Brazilian table
-        {1053, 1033}, {0x0409, 1033}, {0, 1033},     // Swedish has no table
+        {1031, 1031},   {0x0C07, 1031},                // German (Austria) uses German
+        {0x0C04, 1028}, {0x1404, 1028},                // Hong Kong and Macau: Traditional
+        {0x1004, 2052}, {0x0004, 2052}, {1028, 1028},  // Singapore and neutral: Simplified
+        {0x040A, 3082}, {0x080A, 3082},                // every Spanish variant
+        {0x0816, 1046},                                // Portugal uses the Brazilian table
+        {1053, 1033},   {0x0409, 1033}, {0, 1033},     // Swedish has no table
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.user);
@@ -61,7 +64,9 @@ TEST(LoadMessage, MissingIdsAndDamagedBlocksGiveEmptyText) {
     EXPECT_EQ(loadMessage(platform, MessageId{2012}), "");
     EXPECT_EQ(loadMessage(platform, MessageId{3000}), "");
     EXPECT_EQ(loadMessage(platform, MessageId{-5}), "");
-    platform.stringBlocks[{126, 1033}] = u"\x05" u"ab";  // count larger than the block
+    platform.stringBlocks[{126, 1033}] =
+        u"\x05"
+        u"ab";  // count larger than the block
     EXPECT_EQ(loadMessage(platform, kMsgErrorTitle), "");
 }
 
@@ -98,9 +103,13 @@ TEST(MessageBox, TextAndTitleWholeWithTheirIcon) {
 TEST(Utf, ConversionsRoundTripAndReplaceMalformedInput) {
     const std::string samples[] = {"", "abc", "Błąd", "エラー", "错误", "\xF0\x9F\x98\x80"};
     for (const std::string& sample : samples) EXPECT_EQ(utf16ToUtf8(utf8ToUtf16(sample)), sample);
-    EXPECT_EQ(utf8ToUtf16("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(utf8ToUtf16("a\xFF"
+                          "b"),
+              u"a\uFFFDb");
     EXPECT_EQ(utf8ToUtf16("\xC3"), u"\uFFFD");
-    EXPECT_EQ(utf8ToUtf16("\xE3\x81" "a"), u"\uFFFDa");
+    EXPECT_EQ(utf8ToUtf16("\xE3\x81"
+                          "a"),
+              u"\uFFFDa");
     EXPECT_EQ(utf8ToUtf16("\xC0\xAF"), u"\uFFFD\uFFFD");  // overlong
     EXPECT_EQ(utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
 }

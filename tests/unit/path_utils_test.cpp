@@ -12,12 +12,21 @@ namespace {
 using testing::MemoryPlatform;
 
 TEST(PathParts, SplitDirectoryFileAndExtension) {
-    struct Row { const char* path; const char* dir; const char* file; const char* stripped; };
+    struct Row {
+        const char* path;
+        const char* dir;
+        const char* file;
+        const char* stripped;
+    };
     const Row rows[] = {
-        {"C:\\a\\b.exe", "C:\\a\\", "b.exe", "C:\\a\\b"}, {"C:\\a\\", "C:\\a\\", "", "C:\\a\\"},
-        {"\\b", "\\", "b", "\\b"},                        {"b.exe", "", "b.exe", "b"},
-        {"a.b.c", "", "a.b.c", "a.b"},                    {"setup.", "", "setup.", "setup."},
-        {".profile", "", ".profile", ""},                 {"C:/a/b.exe", "", "C:/a/b.exe", "C:/a/b"},
+        {"C:\\a\\b.exe", "C:\\a\\", "b.exe", "C:\\a\\b"},
+        {"C:\\a\\", "C:\\a\\", "", "C:\\a\\"},
+        {"\\b", "\\", "b", "\\b"},
+        {"b.exe", "", "b.exe", "b"},
+        {"a.b.c", "", "a.b.c", "a.b"},
+        {"setup.", "", "setup.", "setup."},
+        {".profile", "", ".profile", ""},
+        {"C:/a/b.exe", "", "C:/a/b.exe", "C:/a/b"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.path);
@@ -29,16 +38,30 @@ TEST(PathParts, SplitDirectoryFileAndExtension) {
 }
 
 TEST(NormalizePath, ResolvesDotsAndSeparators) {
-    struct Row { const char* input; int result; const char* output; };
+    struct Row {
+        const char* input;
+        int result;
+        const char* output;
+    };
     const Row rows[] = {
-        {"C:\\a\\b\\..\\c\\.\\d.exe", 0, "C:\\a\\c\\d.exe"}, {"C:/a//b/./c", 0, "C:\\a\\b\\c"},
+        {"C:\\a\\b\\..\\c\\.\\d.exe", 0, "C:\\a\\c\\d.exe"},
+        {"C:/a//b/./c", 0, "C:\\a\\b\\c"},
         {"C:\\dir\\.\\msiexec.exe", 0, "C:\\dir\\msiexec.exe"},
         {"C:\\inst\\..\\agent\\eclipse\\x.exe", 0, "C:\\agent\\eclipse\\x.exe"},
-        {"\\\\server\\share\\..\\x", 0, "\\\\server\\x"},  {"//server/share/x", 0, "\\\\server\\share\\x"},
-        {"\\a", 0, "\\a"},           {"a\\b\\\\", 0, "a\\b"},   {"./a", 0, "a"},
-        {"C:\\..\\x", 0, "x"},       {"C:\\a\\..\\..\\b", 0, "b"}, {"a\\b\\..", 0, "a\\b\\.."},
-        {"a\\...\\b", 0, "a\\...\\b"}, {"..\\x", 1, "..\\x"},  {"a/../../b", 1, "a/../../b"},
-        {"", 0, ""},                 {"/", 0, "\\"},           {"\\\\\\", 0, "\\\\\\"},
+        {"\\\\server\\share\\..\\x", 0, "\\\\server\\x"},
+        {"//server/share/x", 0, "\\\\server\\share\\x"},
+        {"\\a", 0, "\\a"},
+        {"a\\b\\\\", 0, "a\\b"},
+        {"./a", 0, "a"},
+        {"C:\\..\\x", 0, "x"},
+        {"C:\\a\\..\\..\\b", 0, "b"},
+        {"a\\b\\..", 0, "a\\b\\.."},
+        {"a\\...\\b", 0, "a\\...\\b"},
+        {"..\\x", 1, "..\\x"},
+        {"a/../../b", 1, "a/../../b"},
+        {"", 0, ""},
+        {"/", 0, "\\"},
+        {"\\\\\\", 0, "\\\\\\"},
         {"C:\\a\\b\\..\\", 0, "C:\\a"},
     };
     for (const Row& row : rows) {
@@ -59,7 +82,11 @@ TEST(StripTrailingSeparator, RemovesOneSeparatorOnly) {
 }
 
 TEST(FindProgram, ClassifiesAndSearchesLikeTheShell) {
-    struct Row { const char* name; const char* existing; const char* found; };
+    struct Row {
+        const char* name;
+        const char* existing;
+        const char* found;
+    };
     const Row rows[] = {
         {"tools\\x.exe", "C:\\work\\tools\\x.exe", "C:\\work\\tools\\x.exe"},
         {"msiexec.exe", "C:\\Windows\\system32\\msiexec.exe", "C:\\Windows\\system32\\msiexec.exe"},
@@ -144,7 +171,13 @@ TEST(DoubleByteCodePages, SecondBytesAreNeverSeparators) {
         normalizePath(p.codePage, out, in);
         return out;
     };
-    struct Row { const char* what; Operation operation; std::string input; std::string doubleByte; std::string singleByte; };
+    struct Row {
+        const char* what;
+        Operation operation;
+        std::string input;
+        std::string doubleByte;
+        std::string singleByte;
+    };
     const Row rows[] = {
         {"directoryPart", [](MemoryPlatform& p, const std::string& in) { return directoryPart(p.codePage, in); },
          "C:\\img\\\x95\\", "C:\\img\\", "C:\\img\\\x95\\"},
@@ -156,17 +189,27 @@ TEST(DoubleByteCodePages, SecondBytesAreNeverSeparators) {
          "C:\\img\\\x94\xad\x95\\\\setup.exe", "C:\\img\\\x94\xad\x95\\setup.exe"},
         {"normalizePath climbs", normalized, "a\\\x95\\..\\b", "a\\\x95\\..\\b", "a\\b"},
         {"stripTrailingSeparator",
-         [](MemoryPlatform& p, std::string in) { stripTrailingSeparator(p.codePage, in); return in; },
+         [](MemoryPlatform& p, std::string in) {
+             stripTrailingSeparator(p.codePage, in);
+             return in;
+         },
          "C:\\\x95\\", "C:\\\x95\\", "C:\\\x95"},
-        {"collapseSeparators", [](MemoryPlatform& p, const std::string& in) { return collapseSeparators(p.codePage, in); },
-         "C:\\\\\x95\\\\d", "C:\\\x95\\\\d", "C:\\\x95\\d"},
-        {"unescapeDriveColon", [](MemoryPlatform& p, const std::string& in) { return unescapeDriveColon(p.codePage, in); },
+        {"collapseSeparators",
+         [](MemoryPlatform& p, const std::string& in) { return collapseSeparators(p.codePage, in); }, "C:\\\\\x95\\\\d",
+         "C:\\\x95\\\\d", "C:\\\x95\\d"},
+        {"unescapeDriveColon",
+         [](MemoryPlatform& p, const std::string& in) { return unescapeDriveColon(p.codePage, in); },
          "\x95\\:", "\x95\\:", "\x95:"},
         {"isJavaRuntime",
-         [](MemoryPlatform& p, const std::string& in) { return std::string(isJavaRuntime(p.codePage, in) ? "yes" : "no"); },
+         [](MemoryPlatform& p, const std::string& in) {
+             return std::string(isJavaRuntime(p.codePage, in) ? "yes" : "no");
+         },
          "C:\\\x95java", "no", "yes"},
         {"findProgram, relative to a folder ending in 0x5C",
-         [](MemoryPlatform& p, const std::string& in) { p.currentDir = "C:\\\x95\\"; return findProgram(p, in); },
+         [](MemoryPlatform& p, const std::string& in) {
+             p.currentDir = "C:\\\x95\\";
+             return findProgram(p, in);
+         },
          "sub\\x.exe", "C:\\\x95\\\\sub\\x.exe", "C:\\\x95\\sub\\x.exe"},
         {"findProgram, a bare name", [](MemoryPlatform& p, const std::string& in) { return findProgram(p, in); },
          "\x95\\x.exe", "C:\\work\\.\\\x95\\x.exe", "C:\\work\\\x95\\x.exe"},

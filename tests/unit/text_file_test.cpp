@@ -19,15 +19,22 @@ std::vector<std::string> readLines(const std::string& content) {
 using Lines = std::vector<std::string>;
 
 TEST(TextLineReader, AppliesTextModeRules) {
-    struct Row { std::string content; Lines lines; };
+    struct Row {
+        std::string content;
+        Lines lines;
+    };
     const Row rows[] = {
         {"", {}},
         {"a\r\nb\r\n", {"a", "b"}},
         {"a\nb", {"a", "b"}},
-        {"a\rb\r\r\n", {"a\rb\r"}},          // a lone CR stays
+        {"a\rb\r\r\n", {"a\rb\r"}},  // a lone CR stays
         {"a\r", {"a\r"}},
-        {"a\nb\x1a" "c\nd\n", {"a", "b"}},   // Ctrl-Z ends the text
-        {"\x1a" "a\n", {}},
+        {"a\nb\x1a"
+         "c\nd\n",
+         {"a", "b"}},  // Ctrl-Z ends the text
+        {"\x1a"
+         "a\n",
+         {}},
         {std::string("a\0b\nc\n", 6), {"a", "c"}},  // a NUL ends what the line holds
         {"\n\n", {"", ""}},
         // Long lines arrive in pieces of 254 characters; 254 characters fill a
@@ -55,9 +62,7 @@ TEST(TextLineReader, LargeFilesAcrossBufferBoundaries) {
     EXPECT_EQ(readLines(content), expected);
 }
 
-TEST(TextModeWriting, LineFeedsBecomeCrLf) {
-    EXPECT_EQ(toTextModeBytes("a\nb\r\n\n"), "a\r\nb\r\r\n\r\n");
-}
+TEST(TextModeWriting, LineFeedsBecomeCrLf) { EXPECT_EQ(toTextModeBytes("a\nb\r\n\n"), "a\r\nb\r\r\n\r\n"); }
 
 }  // namespace
 }  // namespace launcher

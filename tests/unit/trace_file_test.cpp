@@ -49,20 +49,22 @@ TEST(TraceFile, ReplacesAnEarlierFileAndSurvivesAFailedOpen) {
 
 TEST(TraceFile, StartBlocksAndModeForEveryField) {
     MemoryPlatform platform;
-    platform.addFile("C:\\img\\setup.ini",
-                     "[INSTALLER]\nLOCATION=disk1\\setup.exe\nARG=A=1\nARG=B 2\nLICENSEACCEPTED=no\n"
-                     "[MANAGER]\nLOCATION_KEY=Software\\Q\nLOCATION_FILE=<HOME>\\q.properties\nVERSION=1.2.3.beta\n"
-                     "LAUNCHER=eclipse\\agent.exe\nLAUNCHER_SILENT=jre\\bin\\java.exe\nINPUT_FILE=in.xml\nMODE= UNINSTALL \n"
-                     "ARG=-m\n[COMMON]\nSILENT=false\nISADMIN=maybe\nAPPDATALOCATION=C:\\Data\\\nNL=fr_FR\n");
+    platform.addFile(
+        "C:\\img\\setup.ini",
+        "[INSTALLER]\nLOCATION=disk1\\setup.exe\nARG=A=1\nARG=B 2\nLICENSEACCEPTED=no\n"
+        "[MANAGER]\nLOCATION_KEY=Software\\Q\nLOCATION_FILE=<HOME>\\q.properties\nVERSION=1.2.3.beta\n"
+        "LAUNCHER=eclipse\\agent.exe\nLAUNCHER_SILENT=jre\\bin\\java.exe\nINPUT_FILE=in.xml\nMODE= UNINSTALL \n"
+        "ARG=-m\n[COMMON]\nSILENT=false\nISADMIN=maybe\nAPPDATALOCATION=C:\\Data\\\nNL=fr_FR\n");
     LauncherState state;
     state.launcherFullPath = "C:\\img\\setup.exe";
     state.launcherDir = "C:\\img\\";
     state.launcherFile = "setup.exe";
     state.launcherName = "setup";
     ASSERT_TRUE(readLauncherIni(platform, "C:\\img\\setup.ini", state));
-    parseCommandLine({"setup", "-input", "sub\\..\\x.xml", "-log", "C:\\t.log", "-silent", "-isAdmin", "-appDataLocation",
-                      "D:\\ad", "-nl", "de_DE", "-licenseAccepted", "-installerArgs", "I=1", "-managerArgs", "*.xml"},
-                     state);
+    parseCommandLine(
+        {"setup", "-input", "sub\\..\\x.xml", "-log", "C:\\t.log", "-silent", "-isAdmin", "-appDataLocation", "D:\\ad",
+         "-nl", "de_DE", "-licenseAccepted", "-installerArgs", "I=1", "-managerArgs", "*.xml"},
+        state);
     state.traceFile.open(platform, state.argLogFile);
     writeStartBlocks(state.traceFile, state);
     resolveEffectiveSettings(platform, state);

@@ -54,8 +54,10 @@ std::vector<PlannedFile> agentFiles(const std::string& agentDir, const std::stri
     return {
         {agentDir + "\\eclipse\\configuration\\config.ini",
          "#Configuration File\r\nosgi.install.area=file:/eclipse/\r\ntessa.appDataLocation=" + escaped + "\r\n"},
-        {dataDir + "\\installed.xml", "<?xml version='1.0' encoding='UTF-8'?>\r\n<installed>\r\n  <package "
-                                      "id='com.norvex.tessa.agent' version='" + version + "'/>\r\n</installed>\r\n"},
+        {dataDir + "\\installed.xml",
+         "<?xml version='1.0' encoding='UTF-8'?>\r\n<installed>\r\n  <package "
+         "id='com.norvex.tessa.agent' version='" +
+             version + "'/>\r\n</installed>\r\n"},
     };
 }
 

@@ -41,8 +41,8 @@ void setRegistryString(Hive hive, const std::string& key, const std::string& nam
 void setRegistryValue(Hive hive, const std::string& key, const std::string& name, std::uint32_t type,
                       const std::string& data, View view) {
     HKEY opened = nullptr;
-    LONG status = RegCreateKeyExA(rootOf(hive), key.c_str(), 0, nullptr, 0, KEY_WRITE | viewOf(view), nullptr,
-                                  &opened, nullptr);
+    LONG status =
+        RegCreateKeyExA(rootOf(hive), key.c_str(), 0, nullptr, 0, KEY_WRITE | viewOf(view), nullptr, &opened, nullptr);
     if (status == ERROR_SUCCESS) {
         status = RegSetValueExA(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
                                 static_cast<DWORD>(data.size()));
@@ -51,16 +51,14 @@ void setRegistryValue(Hive hive, const std::string& key, const std::string& name
     if (status != ERROR_SUCCESS) ADD_FAILURE() << "cannot write registry value " << key << "\\" << name;
 }
 
-std::optional<std::string> readRegistryString(Hive hive, const std::string& key, const std::string& name,
-                                              View view) {
+std::optional<std::string> readRegistryString(Hive hive, const std::string& key, const std::string& name, View view) {
     HKEY opened = nullptr;
     if (RegOpenKeyExA(rootOf(hive), key.c_str(), 0, KEY_READ | viewOf(view), &opened) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     char data[4096] = {};
     DWORD size = sizeof(data) - 1;
-    const LONG status =
-        RegQueryValueExA(opened, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    const LONG status = RegQueryValueExA(opened, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
     RegCloseKey(opened);
     if (status != ERROR_SUCCESS) return std::nullopt;
     return std::string(data);

@@ -85,5 +85,7 @@ int main() {
         }
     }
     Sleep(sleep);
-    return exitCodes.empty() ? 0 : static_cast<int>(exitCodes[std::min(std::max<std::size_t>(run, 1), exitCodes.size()) - 1]);
+    return exitCodes.empty()
+               ? 0
+               : static_cast<int>(exitCodes[std::min(std::max<std::size_t>(run, 1), exitCodes.size()) - 1]);
 }

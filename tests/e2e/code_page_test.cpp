@@ -8,8 +8,6 @@
 // intact. Names without such bytes are the control. Run under LC_ALL
 // ja_JP.UTF-8 and zh_CN.UTF-8 (E2E_CODE_PAGE says which code page Wine
 // must give).
-#include <windows.h>
-
 #include <cstdlib>
 
 #include "e2e.h"
@@ -23,74 +21,62 @@ struct NameCase : Case {
     bool trailBackslash;      ///< the name's bytes hold a second byte 0x5C
 };
 
-// The folder name of the row in the system code page's bytes.
-std::string folderName(const NameCase& row) {
-    const wchar_t* name = GetACP() == 932 ? row.japanese : row.chinese;
-    char bytes[64] = {};
-    WideCharToMultiByte(CP_ACP, 0, name, -1, bytes, sizeof(bytes), nullptr, nullptr);
-    return bytes;
-}
-
-std::string toUtf8FromCodePage(const std::string& text) {
-    wchar_t wide[1024] = {};
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 1024);
-    return toUtf8(wide);
-}
-
 class CodePage : public ::testing::TestWithParam<NameCase> {
 protected:
     void SetUp() override {
         const char* expected = std::getenv("E2E_CODE_PAGE");
-        ASSERT_NE(expected, nullptr) << "run under an e2e_codepage entry";
-        ASSERT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected))) << "Wine ignored the locale";
-        name = folderName(GetParam());
-        // The row tests what it says: the name holds a backslash byte, or not.
-        ASSERT_EQ(name.find('\\') != std::string::npos, GetParam().trailBackslash) << name;
+        ASSERT_TRUE(expected != nullptr && GetACP() == static_cast<UINT>(std::atoi(expected)))
+            << "run under an e2e_codepage entry, whose locale Wine must take";
+        char bytes[64] = {};
+        WideCharToMultiByte(CP_ACP, 0, GetACP() == 932 ? GetParam().japanese : GetParam().chinese, -1, bytes,
+                            sizeof(bytes), nullptr, nullptr);
+        name = bytes;
+        ASSERT_EQ(name.find('\\') != std::string::npos, GetParam().trailBackslash) << "the row tests what it says";
     }
-    std::string name;
+    Image image;
+    std::string name;  ///< the row's folder name, in code-page bytes
 };
 
 // The launcher in the folder, LOCATION=setup.exe beside it; the installer
 // registers an agent in a folder of the same name, where it is found.
 TEST_P(CodePage, InstallerBesideTheLauncherAndAgentFromTheRegistry) {
-    LauncherImage image("[INSTALLER]\r\nLOCATION=setup.exe\r\n" + agentIni(), name + "\\qmlaunch.exe");
+    image.addLauncher(name + "\\qmlaunch.exe", "[INSTALLER]\r\nLOCATION=setup.exe\r\n" + agentIni());
     const std::string agentDir = image.path("agents\\" + name);
     image.addStub(name + "\\setup.exe", installPlan(agentDir, "2.0.1"));
     image.addStub("agents\\" + name + "\\eclipse\\agent.exe");
 
-    const RunResult result = image.launch("-wait");
+    const RunResult run = image.launch("-wait");
 
-    EXPECT_EQ(image.stubCalls(name + "\\setup.exe"),
+    EXPECT_EQ(image.calls(name + "\\setup.exe"),
               Strings{"\"" + image.path(name + "\\setup.exe") + "\" /v\"STANDALONE=false\""});
-    EXPECT_EQ(image.stubCalls("agents\\" + name + "\\eclipse\\agent.exe"),
+    EXPECT_EQ(image.calls("agents\\" + name + "\\eclipse\\agent.exe"),
               Strings{"\"" + agentDir + "\\eclipse\\agent.exe\""});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.boxes, Boxes{});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.boxes, Strings{});
 }
 
 TEST_P(CodePage, AgentFromAReferenceFile) {
-    LauncherImage image(
-        "[MANAGER]\r\nLOCATION_FILE=<CURRDIR>agent.properties\r\nVERSION=2.0\r\n"
-        "LAUNCHER=eclipse\\agent.exe\r\n",
-        name + "\\qmlaunch.exe");
-    const std::string agent = image.addAgent(name + "\\agent", "2.1.0");
+    image.addLauncher(name + "\\qmlaunch.exe",
+                      "[MANAGER]\r\nLOCATION_FILE=<CURRDIR>agent.properties\r\nVERSION=2.0\r\n"
+                      "LAUNCHER=eclipse\\agent.exe\r\n");
+    const std::string agent = addAgent(image.path(name + "\\agent"), "2.1.0");
     image.writeFile(name + "\\agent.properties", "location=" + image.path(name + "\\agent") + "\r\n");
 
-    const RunResult result = image.launch("-wait");
+    const RunResult run = image.launch("-wait");
 
-    EXPECT_EQ(image.stubCalls(name + "\\agent\\eclipse\\agent.exe"), Strings{"\"" + agent + "\\eclipse\\agent.exe\""});
-    EXPECT_EQ(result.exitCode, 0);
-    EXPECT_EQ(result.boxes, Boxes{});
+    EXPECT_EQ(image.calls(name + "\\agent\\eclipse\\agent.exe"), Strings{"\"" + agent + "\""});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.boxes, Strings{});
 }
 
 TEST_P(CodePage, MissingInstallerInTheUsersLanguage) {
-    LauncherImage image("[INSTALLER]\r\nLOCATION=" + name + "\\setup.exe\r\n" + agentIni(), name + "\\qmlaunch.exe");
+    image.addLauncher(name + "\\qmlaunch.exe", "[INSTALLER]\r\nLOCATION=" + name + "\\setup.exe\r\n" + agentIni());
 
-    const RunResult result = image.launch("");
+    const RunResult run = image.launch("");
 
     const std::string missing = image.path(name + "\\" + name + "\\setup.exe");
-    EXPECT_EQ(result.boxes, Boxes{errorBox("installerNotFound", toUtf8FromCodePage(missing))});
-    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(run.boxes, Strings{errorBox("installerNotFound", toUtf8(widePath(missing).wstring()))});
+    EXPECT_EQ(run.exitCode, 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(, CodePage,

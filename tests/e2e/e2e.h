@@ -1,272 +1,284 @@
-// What every case uses: GoogleTest, the harness (harness/*.cpp), and what
-// the launcher must show and write, taken from expected/ rather than from
-// the launcher: the box texts per language table (texts.txt) and the
-// golden traces (expected.cpp).
+// The harness of the end-to-end tests: programs run as a user or a script
+// would run them, their message boxes read and closed, installation images
+// with stub programs (stub_program.cpp), the registry in either view, and the
+// expected texts (expected/texts.txt) and trace (expected/*.txt).
 #pragma once
 
-#include <cstdint>
-#include <optional>
-#include <ostream>
-#include <string>
-#include <utility>
+#include <cstdlib>
+#include <set>
+#include <sstream>
 #include <vector>
 
+#include "files.h"
 #include "gtest/gtest.h"
-#include "harness/stub_plan.h"
-#include "harness/text.h"
 
 namespace e2e {
 
-// harness/launcher_run.cpp: running a program as a user or a script would: a
-// chosen program file, a chosen raw command line and current directory. Its
-// message boxes are recorded (title, text, icon) and closed with OK while it
-// runs, the way a user would, and its full 32-bit exit code is read.
+using Strings = std::vector<std::string>;
 
-/// The icon of a box, told apart by the colour of its pixels.
-enum class BoxIcon { Error, Information, Unrecognised };
+/// Returns text with every occurrence of from replaced by to.
+inline std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+    return text;
+}
 
-/// One message box as the user saw it; texts in UTF-8.
-struct SeenBox {
-    std::string title;
-    std::string text;
-    BoxIcon icon = BoxIcon::Unrecognised;
-};
+/// Returns UTF-16 text as UTF-8.
+inline std::string toUtf8(const std::wstring& text) {
+    std::string out(text.size() * 3, '\0');
+    out.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                                   static_cast<int>(out.size()), nullptr, nullptr));
+    return out;
+}
 
-bool operator==(const SeenBox& left, const SeenBox& right);
-void PrintTo(const SeenBox& box, std::ostream* out);
+/// Returns the file's bytes; fails the test when it cannot be read.
+inline std::string readFile(const std::string& path) {
+    const std::optional<std::string> bytes = readBytes(path);
+    if (!bytes) ADD_FAILURE() << "cannot read " << path;
+    return bytes.value_or("");
+}
 
-struct RunSpec {
-    std::string application{};       ///< the program file; empty: from the command line
-    std::string commandLine{};       ///< passed as it is: argument 0 included
-    std::string currentDirectory{};  ///< empty: the tests' own
-    std::uint32_t timeoutMilliseconds = 30000;
-    /// Put in front of the tests' own PATH for the program; empty: PATH
-    /// unchanged. (Wine takes LC_ALL and WINE* from the Unix environment.)
-    std::string pathPrefix{};
-};
+/// Returns the path of a file that the build puts beside e2e_tests.exe.
+inline std::string buildFile(const std::string& name) {
+    char self[MAX_PATH * 4] = {};
+    const std::string path(self, GetModuleFileNameA(nullptr, self, sizeof(self)));
+    return path.substr(0, path.rfind('\\') + 1) + name;
+}
+
+/// Returns a message box as the tests compare it: "[icon] title: text".
+inline std::string box(const std::string& icon, const std::string& title, const std::string& text) {
+    return "[" + icon + "] " + title + ": " + text;
+}
+
+/// Returns "error" or "information" for the icon of a box, told apart by the
+/// colours on the screen where the box's icon control (0x440) lies: the error
+/// icon is mostly red, the information icon mostly blue.
+inline std::string iconOf(HWND window) {
+    RECT rect{};
+    GetWindowRect(GetDlgItem(window, 0x440), &rect);
+    HDC screen = GetDC(nullptr);
+    int red = 0;
+    int blue = 0;
+    for (int y = rect.top; y < rect.bottom; y += 4) {
+        for (int x = rect.left; x < rect.right; x += 4) {
+            const COLORREF pixel = GetPixel(screen, x, y);
+            red += GetRValue(pixel) > 150 && GetGValue(pixel) < 100 && GetBValue(pixel) < 100;
+            blue += GetBValue(pixel) > 150 && GetRValue(pixel) < 100;
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    return red > 8 && red > 2 * blue ? "error" : blue > 8 && blue > 2 * red ? "information" : "unrecognised";
+}
 
 struct RunResult {
-    bool started = false;
-    bool timedOut = false;       ///< the program was killed after the time-out
-    std::int32_t exitCode = 0;   ///< all 32 bits, as GetExitCodeProcess gives them
-    std::vector<SeenBox> boxes;  ///< in the order in which they came up
-    std::uint32_t processId = 0;
+    std::int32_t exitCode = 0;  ///< all 32 bits, as GetExitCodeProcess gives them
+    Strings boxes;              ///< box() of each, in the order they came up
 };
 
-/// A process that a program started and that is still running.
-struct ChildProcess {
-    std::uint32_t id;
-    std::string fileName;  ///< the program file's name, without its folder
-};
+/// Runs the program with this raw command line (argument 0 included) to its
+/// end, reading its boxes and closing each with OK as a user would. Past the
+/// time-out it is killed and the test fails.
+inline RunResult runProgram(const std::string& program, std::string commandLine, const std::string& directory,
+                            DWORD timeoutMilliseconds = 120000) {
+    RunResult result;
+    STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA)};
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+                        &startup, &process)) {
+        ADD_FAILURE() << "cannot start " << program << ", error " << GetLastError();
+        return result;
+    }
+    std::set<HWND> handled;
+    const ULONGLONG deadline = GetTickCount64() + timeoutMilliseconds;
+    while (WaitForSingleObject(process.hProcess, 20) == WAIT_TIMEOUT) {
+        for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, "#32770", nullptr)) != nullptr;) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != process.dwProcessId || !IsWindowVisible(window) || !handled.insert(window).second) continue;
+            wchar_t title[1024] = {};
+            std::wstring text(64 * 1024, L'\0');
+            GetWindowTextW(window, title, 1024);
+            text.resize(GetDlgItemTextW(window, 0xFFFF, text.data(), static_cast<int>(text.size())));
+            // A box that has only just come up may not be painted yet.
+            std::string icon = iconOf(window);
+            for (int attempt = 0; attempt < 50 && icon == "unrecognised"; ++attempt, icon = iconOf(window)) Sleep(20);
+            result.boxes.push_back(box(icon, toUtf8(title), toUtf8(text)));
+            PostMessageW(window, WM_COMMAND, IDOK, 0);
+        }
+        if (GetTickCount64() > deadline && TerminateProcess(process.hProcess, 0xDEAD)) {
+            ADD_FAILURE() << "[" << commandLine << "] still ran after " << timeoutMilliseconds << " ms: killed";
+        }
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    result.exitCode = static_cast<std::int32_t>(code);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return result;
+}
 
-/// Runs the program to its end, closing its message boxes with OK. A
-/// program that cannot be started or runs past the time-out fails the
-/// current test.
-RunResult runProgram(const RunSpec& request);
-
-/// Returns the running processes that the process of this id started; ends
-/// a process and waits until it is gone.
-std::vector<ChildProcess> runningChildren(std::uint32_t parentId);
-void endProcess(std::uint32_t id);
-
-// harness/install_image.cpp: a temporary installation image, a fresh folder
-// per test under C:\e2e, holding a copy of the launcher under a chosen name,
-// its INI file and any other files, and stub programs that record how they
-// were started.
-
-/// Returns the path of a file that the build puts beside e2e_tests.exe:
-/// launcher.exe, stub_program.exe, plain_box.exe, planted\uxtheme.dll,
-/// e2e_agent.msi, expected\<golden file>, src\check\launcher-check.exe.
-std::string buildFile(const std::string& name);
-
-/// Reads or writes a whole file (folders are made); fails the current test
-/// when that does not work.
-std::string readFileBytes(const std::string& path);
-void writeFileBytes(const std::string& path, const std::string& bytes);
-
-/// Writes the plan (see stub_plan.h) that the stub copy at stubPath follows;
-/// returns the raw command lines with which it was started, in order.
-void writeStubPlan(const std::string& stubPath, const std::string& plan);
-std::vector<std::string> recordedCalls(const std::string& stubPath);
-
-/// A file of an installed agent.
-struct PlannedFile {
-    std::string path;
-    std::string content;
-};
-
-/// Returns the files that make agentDir an installed agent of this version,
-/// as its installer lays them down: eclipse\configuration\config.ini naming
-/// agentDir\data in the agent's escaped form (drive colon after a backslash,
-/// every backslash doubled), and data\installed.xml.
-std::vector<PlannedFile> agentFiles(const std::string& agentDir, const std::string& version);
-
-/// Returns the plan of an installer that lays down agentFiles() and
-/// registers agentDir as "location" under kAgentKey in HKLM.
-std::string installPlan(const std::string& agentDir, const std::string& version);
-
-/// A fresh folder for one test. It is removed when the test passed and kept
-/// for a look when it failed.
-class InstallImage {
-public:
-    /// Creates C:\e2e\<test name><suffix>, emptied first.
-    explicit InstallImage(const std::string& suffix = std::string());
-    ~InstallImage();
-    InstallImage(const InstallImage&) = delete;
-    InstallImage& operator=(const InstallImage&) = delete;
-
-    /// The folder, without a trailing backslash, and a path in it.
-    const std::string& dir() const { return dir_; }
-    std::string path(const std::string& relative) const { return dir_ + "\\" + relative; }
-
-    /// Copies the launcher under test in as fileName, and writes ini beside
-    /// it as its INI file unless ini is empty; returns the launcher's path.
-    std::string addLauncher(const std::string& fileName, const std::string& ini = std::string());
-
-    /// Copies the stub program in under a relative name, with its plan.
-    void addStub(const std::string& relative, const std::string& plan = std::string());
-
-    /// Lays down an installed agent of this version in the relative folder:
-    /// agentFiles() and the stub as eclipse\agent.exe. Returns its full path.
-    std::string addAgent(const std::string& relative, const std::string& version);
-
-    std::vector<std::string> stubCalls(const std::string& relative) const { return recordedCalls(path(relative)); }
-    void writeFile(const std::string& relative, const std::string& bytes) { writeFileBytes(path(relative), bytes); }
-    std::string readFile(const std::string& relative) const { return readFileBytes(path(relative)); }
-
-    /// Runs a program of the image with the command line
-    /// "<quoted full path> <arguments>" and the image as current directory.
-    RunResult run(const std::string& programRelative, const std::string& arguments = std::string()) const;
-
-private:
-    std::string dir_;
-};
-
-// harness/registry.cpp: registry helpers. The prefix is a 64-bit one, as
-// most users' Windows is: the tests, like the launcher, are 32-bit programs
-// and see the 32-bit view (WOW6432Node) unless they name the other.
-
-/// The key that tests write under, in either hive, and the key that they
-/// name in LOCATION_KEY for an agent they register.
+/// HKLM\kTestsKey holds all that the tests write in the registry; the agent's
+/// "location" is registered under kAgentKey.
 inline constexpr const char* kTestsKey = "Software\\QuillmarkE2E";
 inline constexpr const char* kAgentKey = "Software\\QuillmarkE2E\\Agent";
-enum class Hive { CurrentUser, LocalMachine };
-/// The registry view of a 32-bit program, or the 64-bit one.
-enum class View { Own, SixtyFourBit };
 
-/// Writes a string value, creating the key; fails the test when it cannot.
-void setRegistryString(Hive hive, const std::string& key, const std::string& name, const std::string& value,
-                       View view = View::Own);
+/// The registry view of the tests and the launcher (32-bit programs in a
+/// 64-bit prefix), or the 64-bit one.
+enum class View : REGSAM { Own = KEY_WOW64_32KEY, SixtyFourBit = KEY_WOW64_64KEY };
 
-/// Writes a value of any registry type with exactly these data bytes.
-void setRegistryValue(Hive hive, const std::string& key, const std::string& name, std::uint32_t type,
-                      const std::string& data, View view = View::Own);
+/// Returns HKLM\key of that view opened, or created; null when that fails.
+inline HKEY openKey(const std::string& key, View view, bool create = false) {
+    HKEY opened = nullptr;
+    const REGSAM access = KEY_ALL_ACCESS | static_cast<REGSAM>(view);
+    const LONG status =
+        create ? RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, access, nullptr, &opened, nullptr)
+               : RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, access, &opened);
+    return status == ERROR_SUCCESS ? opened : nullptr;
+}
 
-/// Returns a string value, or nothing when the key or the value is missing.
-std::optional<std::string> readRegistryString(Hive hive, const std::string& key, const std::string& name,
-                                              View view = View::Own);
+/// Writes a string value of type REG_SZ or REG_EXPAND_SZ under HKLM.
+inline void setRegistryString(const std::string& key, const std::string& name, const std::string& value, View view,
+                              DWORD type = REG_SZ) {
+    HKEY opened = openKey(key, view, true);
+    EXPECT_EQ(RegSetValueExA(opened, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
+                             static_cast<DWORD>(value.size() + 1)),
+              ERROR_SUCCESS)
+        << key << "\\" << name;
+    RegCloseKey(opened);
+}
 
-/// Deletes a key with all its subkeys and values; a missing key is fine.
-void deleteRegistryKey(Hive hive, const std::string& key, View view = View::Own);
+/// Returns a string value under HKLM, or nothing when the key or the value is missing.
+inline std::optional<std::string> readRegistryString(const std::string& key, const std::string& name, View view) {
+    HKEY opened = openKey(key, view);
+    char data[1024] = {};
+    DWORD size = sizeof(data) - 1;
+    const LONG status = RegQueryValueExA(opened, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data), &size);
+    RegCloseKey(opened);
+    return opened && status == ERROR_SUCCESS ? std::optional<std::string>(data) : std::nullopt;
+}
 
-// harness/registry.cpp as well: the Windows Installer program of the system
-// directory replaced by the stub program for the life of an object, so that
-// tests choose its exit codes and read the command lines it was given. Wine
-// prefers its builtin msiexec.exe to any file in the system directory; a DLL
-// override in the prefix's registry makes it run the stub instead. Both the
-// file and the override are put back when the object goes, and an object
-// left over from a run that was killed is cleaned up when the next one is
-// made.
+/// Returns the files of an installed agent of this version in agentDir: its
+/// config.ini naming agentDir\data, and data\installed.xml.
+inline std::vector<std::pair<std::string, std::string>> agentFiles(const std::string& agentDir,
+                                                                   const std::string& version) {
+    return {{agentDir + "\\eclipse\\configuration\\config.ini", "tessa.appDataLocation=" + agentDir + "\\data\r\n"},
+            {agentDir + "\\data\\installed.xml",
+             "<installed>\r\n  <package id='com.norvex.tessa.agent' version='" + version + "'/>\r\n</installed>\r\n"}};
+}
 
-/// The system directory, without a trailing backslash, and msiexec.exe in it.
-std::string systemDirectory();
-std::string systemMsiexec();
+/// Returns the stub plan of an installer that lays down agentFiles() and
+/// registers agentDir as "location" under kAgentKey.
+inline std::string installPlan(const std::string& agentDir, const std::string& version) {
+    std::string plan = "reg HKLM|" + std::string(kAgentKey) + "|location|" + agentDir + "\n";
+    for (const auto& [file, content] : agentFiles(agentDir, version)) {
+        plan += "file " + file + "|" + replaceAll(replaceAll(content, "\r", "%r"), "\n", "%n") + "\n";
+    }
+    return plan;
+}
 
-class StubbedSystemMsiexec {
+/// Lays down agentFiles() and the stub as agentDir\eclipse\agent.exe, without
+/// registering them; returns the agent program.
+inline std::string addAgent(const std::string& agentDir, const std::string& version) {
+    std::vector<std::pair<std::string, std::string>> files = agentFiles(agentDir, version);
+    files.emplace_back(agentDir + "\\eclipse\\agent.exe", readFile(buildFile("stub_program.exe")));
+    for (const auto& [file, content] : files) EXPECT_TRUE(writeBytes(file, content)) << file;
+    return files.back().first;
+}
+
+/// The [MANAGER] section of an INI file that looks for the agent under kAgentKey.
+inline std::string agentIni(const std::string& version = "2.0") {
+    return "[MANAGER]\r\nLOCATION_KEY=" + std::string(kAgentKey) + "\r\nVERSION=" + version +
+           "\r\nLAUNCHER=eclipse\\agent.exe\r\n";
+}
+
+/// A fresh folder C:\e2e\<test name>, removed when the test passed (kept for a
+/// look when it failed). HKLM\kTestsKey is empty, in both views, while it lives.
+class Image {
 public:
-    explicit StubbedSystemMsiexec(const std::string& plan);
-    ~StubbedSystemMsiexec();
-    StubbedSystemMsiexec(const StubbedSystemMsiexec&) = delete;
-    StubbedSystemMsiexec& operator=(const StubbedSystemMsiexec&) = delete;
-    std::vector<std::string> calls() const;  ///< the stub's command lines, in order
+    Image() {
+        clear();
+        std::filesystem::create_directories(widePath(dir));
+    }
+    ~Image() {
+        if (!::testing::Test::HasFailure()) clear();
+    }
+
+    std::string path(const std::string& relative) const { return dir + "\\" + relative; }
+    void writeFile(const std::string& relative, const std::string& bytes) const {
+        EXPECT_TRUE(writeBytes(path(relative), bytes)) << relative;
+    }
+    /// Copies the launcher in, and writes ini beside it as its INI file unless empty.
+    void addLauncher(const std::string& relative, const std::string& ini = "") {
+        launcher_ = relative;
+        writeFile(relative, readFile(buildFile("launcher.exe")));
+        if (!ini.empty()) writeFile(stubBase(relative) + ".ini", ini);
+    }
+    /// Copies the stub program in, with its plan.
+    void addStub(const std::string& relative, const std::string& plan = "") const {
+        writeFile(relative, readFile(buildFile("stub_program.exe")));
+        if (!plan.empty()) writeFile(stubBase(relative) + ".plan", plan);
+    }
+    /// Returns the command lines that the stub copy recorded, in order.
+    Strings calls(const std::string& relative) const {
+        Strings lines;
+        std::istringstream calls(readBytes(stubBase(path(relative)) + ".calls").value_or(""));
+        for (std::string line; std::getline(calls, line);) lines.push_back(line);
+        return lines;
+    }
+    /// Runs the last launcher added as "<quoted full path> arguments" in the image.
+    RunResult launch(const std::string& arguments) const {
+        return runProgram(path(launcher_), "\"" + path(launcher_) + "\" " + arguments, dir);
+    }
+
+    const std::string dir = [] {
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        return "C:\\e2e\\" + replaceAll(std::string(test->test_suite_name()) + "." + test->name(), "/", ".");
+    }();
+
+private:
+    void clear() const {
+        std::error_code ignored;
+        std::filesystem::remove_all(widePath(dir), ignored);
+        for (View view : {View::Own, View::SixtyFourBit}) {
+            HKEY key = openKey(kTestsKey, view);
+            RegDeleteTreeA(key, nullptr);
+            RegCloseKey(key);
+        }
+    }
+    std::string launcher_;
 };
 
-// The cases' own helpers (expected.cpp).
+/// Returns the user's language table: GetUserDefaultLangID, which must equal
+/// E2E_USER_LANGID; Swedish has no table and gets English.
+inline std::uint16_t userTable() {
+    const LANGID language = GetUserDefaultLangID();
+    const char* expected = std::getenv("E2E_USER_LANGID");
+    EXPECT_TRUE(expected != nullptr && language == std::atoi(expected)) << "Wine did not take LC_ALL: " << language;
+    return language == 1053 ? 1033 : language;
+}
 
-/// A row of a parameterized suite: named and printed by its name.
+/// Returns the text of that name in the user's table (expected/texts.txt),
+/// "%s" replaced by argument; fails the test when it is not there.
+inline std::string text(const std::string& name, const std::string& argument = "") {
+    static const std::string texts = "\n" + readFile(buildFile("expected\\texts.txt"));
+    const std::string key = "\n" + std::to_string(userTable()) + " " + name + " ";
+    const std::size_t at = texts.find(key);
+    const std::size_t start = at == std::string::npos ? texts.size() : at + key.size();
+    EXPECT_NE(at, std::string::npos) << "no text" << key;
+    return replaceAll(replaceAll(texts.substr(start, texts.find('\n', start) - start), "\\n", "\n"), "%s", argument);
+}
+
+/// The error box of a message, in the user's language.
+inline std::string errorBox(const std::string& message, const std::string& argument) {
+    return box("error", text("errorTitle"), text(message, argument));
+}
+
+/// A row of a parameterized suite, named and printed by its name.
 struct Case {
     const char* name;
     friend std::ostream& operator<<(std::ostream& out, const Case& row) { return out << row.name; }
 };
-
-/// Names a parameterized case after its row (INSTANTIATE_TEST_SUITE_P).
 inline constexpr auto byName = [](const auto& info) { return std::string(info.param.name); };
-
-/// Returns the user language of this run: GetUserDefaultLangID(), which
-/// must equal E2E_USER_LANGID when the test entry sets it.
-std::uint16_t userLanguage();
-
-/// Returns the table whose texts a user of this language sees: the
-/// language's own, or the one that stands in for it. Fails the test and
-/// returns English (1033) for a language that no test expects.
-std::uint16_t tableFor(std::uint16_t language);
-
-/// Returns the text of expected/texts.txt of that name and table, with "%s"
-/// replaced by argument. Fails the test for a text that is not there.
-std::string text(const std::string& name, const std::string& argument = "",
-                 std::uint16_t table = tableFor(userLanguage()));
-
-/// The error box of a message, in the user's language.
-SeenBox errorBox(const std::string& message, const std::string& argument,
-                 std::uint16_t table = tableFor(userLanguage()));
-
-using Boxes = std::vector<SeenBox>;
-using Strings = std::vector<std::string>;
-
-/// Tokens of a golden trace ("${IMAGE}") and the texts that stand for them;
-/// withTokens() replaces each, in the order of tokens.
-using TraceTokens = std::vector<std::pair<std::string, std::string>>;
-std::string withTokens(std::string text, const TraceTokens& tokens);
-
-/// Returns the golden trace expected/<name> with its tokens replaced and
-/// CR LF line ends, as the launcher must write it. The files are written by
-/// hand from the trace formats; some lines end in blanks.
-std::string goldenTrace(const std::string& name, const TraceTokens& tokens);
-
-/// Succeeds when trace ends with expectedEnd (LF line ends, tokens replaced,
-/// then compared as CR LF); on failure shows both ends.
-::testing::AssertionResult traceEndsWith(const std::string& trace, const std::string& expectedEnd,
-                                         const TraceTokens& tokens = {});
-
-/// Returns the [MANAGER] section (CR LF line ends) of an INI file that looks
-/// for the agent under kAgentKey and requires this version.
-std::string agentIni(const std::string& version = "2.0", const std::string& launcher = "eclipse\\agent.exe");
-
-/// An image with the launcher (qmlaunch.exe unless named otherwise) and
-/// its INI file; the tests' registry keys (kTestsKey) in both hives and both
-/// views are gone while it lives.
-class LauncherImage : public InstallImage {
-public:
-    explicit LauncherImage(const std::string& ini, std::string launcher = "qmlaunch.exe")
-        : launcher_(std::move(launcher)) {
-        clearKeys();
-        addLauncher(launcher_, ini);
-    }
-    ~LauncherImage() { clearKeys(); }
-    /// Registers the agent folder as "location" under kAgentKey.
-    void registerAgent(const std::string& location, Hive hive = Hive::LocalMachine) const {
-        setRegistryString(hive, kAgentKey, "location", location);
-    }
-    RunResult launch(const std::string& arguments) const { return run(launcher_, arguments); }
-
-private:
-    static void clearKeys() {
-        for (View view : {View::Own, View::SixtyFourBit}) {
-            deleteRegistryKey(Hive::LocalMachine, kTestsKey, view);
-            deleteRegistryKey(Hive::CurrentUser, kTestsKey, view);
-        }
-    }
-    const std::string launcher_;
-};
 
 }  // namespace e2e

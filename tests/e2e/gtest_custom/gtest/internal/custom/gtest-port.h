@@ -4,33 +4,23 @@
 // only: Notification, which releases threads in gtest's own thread tests.
 // This stands in for it without them; the end-to-end tests run in one
 // thread and never use it.
-#ifndef E2E_GTEST_CUSTOM_GTEST_PORT_H_
-#define E2E_GTEST_CUSTOM_GTEST_PORT_H_
+#pragma once
 
 #include <atomic>
 
 #define GTEST_HAS_NOTIFICATION_ 1
 
-namespace testing {
-namespace internal {
+namespace testing::internal {
 
 class Notification {
 public:
-    Notification() = default;
-    Notification(const Notification&) = delete;
-    Notification& operator=(const Notification&) = delete;
-
-    void Notify() { notified_.store(true); }
-
+    void Notify() { notified_ = true; }
     void WaitForNotification() {
-        while (!notified_.load()) {}
+        while (!notified_) {}
     }
 
 private:
     std::atomic<bool> notified_{false};
 };
 
-}  // namespace internal
-}  // namespace testing
-
-#endif  // E2E_GTEST_CUSTOM_GTEST_PORT_H_
+}  // namespace testing::internal

@@ -71,17 +71,22 @@ std::string replaceFirst(const CodePage& codePage, const std::string& text, cons
 
 std::span<const FolderPlaceholder> folderPlaceholders() { return kPlaceholders; }
 
+const FolderPlaceholder* replacedPlaceholder(const CodePage& codePage, const std::string& text) {
+    for (const FolderPlaceholder& placeholder : kPlaceholders) {
+        if (codePage.find(text, placeholder.text) != std::string::npos) return &placeholder;
+    }
+    return nullptr;
+}
+
 std::string expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
                                      const std::string& launcherDir) {
     const CodePage codePage = platform.systemCodePage();
-    for (const FolderPlaceholder& placeholder : kPlaceholders) {
-        if (codePage.find(text, placeholder.text) == std::string::npos) continue;
-        const std::optional<std::string> folder = folderPath(platform, placeholder.folder, isUserAdmin, launcherDir);
-        // Without the folder the placeholder stays, so that no unintended
-        // file (one relative to the working directory) is read.
-        return folder ? replaceFirst(codePage, text, placeholder.text, *folder) : text;
-    }
-    return text;
+    const FolderPlaceholder* placeholder = replacedPlaceholder(codePage, text);
+    if (placeholder == nullptr) return text;
+    const std::optional<std::string> folder = folderPath(platform, placeholder->folder, isUserAdmin, launcherDir);
+    // Without the folder the placeholder stays, so that no unintended file
+    // (one relative to the working directory) is read.
+    return folder ? replaceFirst(codePage, text, placeholder->text, *folder) : text;
 }
 
 void readRegistryString(Platform& platform, RegistryHive hive, const std::string& key, const std::string& valueName,
@@ -122,6 +127,11 @@ void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources
         // The registry key comes first; the reference file is not read then.
         const RegistryHive hive = sources.isUserAdmin ? RegistryHive::LocalMachine : RegistryHive::CurrentUser;
         readRegistryString(platform, hive, sources.iniManagerLocationKey, "location", result.refLocation);
+        if (record) {
+            record->registryKey =
+                (hive == RegistryHive::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
+                sources.iniManagerLocationKey;
+        }
         trace.line("Get current agent location from Registry: \n");
         trace.value("iniManagerLocationKey", sources.iniManagerLocationKey);
     } else if (!sources.iniManagerLocationFile.empty()) {

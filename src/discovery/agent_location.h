@@ -42,7 +42,7 @@ inline constexpr std::size_t kRegistryValueLimit = 255;
 
 /// Sets refLocation from the registry key (when named) or else the
 /// reference file, then refVersion from the agent's files. Traces both, and
-/// notes the files it read in record when one is given.
+/// notes the key and files it read in record when one is given.
 void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources& sources, AgentDiscovery& result,
                         LookupRecord* record = nullptr);
 
@@ -53,6 +53,10 @@ void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources
 /// expansion longer than 254 bytes gives empty.
 void readRegistryString(Platform& platform, RegistryHive hive, const std::string& key, const std::string& valueName,
                         std::string& output);
+
+/// Returns the placeholder that expandFolderPlaceholders replaces in text:
+/// the first of the table that occurs; null when none does.
+const FolderPlaceholder* replacedPlaceholder(const CodePage& codePage, const std::string& text);
 
 /// Returns text with the first occurrence of the first placeholder of the
 /// table that occurs in it replaced; a folder the system cannot deliver

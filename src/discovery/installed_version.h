@@ -11,16 +11,17 @@
 
 namespace launcher {
 
-/// Returns the version of the agent installed at location, or nothing.
-/// The files a lookup consulted, as its trace names them; for tools that show
-/// them without reading a trace.
+/// The registry key and files a lookup consulted, as its trace names them;
+/// for tools that show them without reading a trace.
 struct LookupRecord {
+    std::string registryKey;   ///< the key read, with its hive, such as "HKEY_CURRENT_USER\Software\Agent"
     std::string refFile;       ///< the reference file, its placeholder replaced
     std::string configFile;    ///< the agent's config.ini
     std::string appDataDir;    ///< the data directory that config.ini names
     std::string installedXml;  ///< the package record in that directory
 };
 
+/// Returns the version of the agent installed at location, or nothing.
 /// Traces each path it reads, and notes it in record when one is given.
 std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& trace, const std::string& location,
                                                  LookupRecord* record = nullptr);

@@ -40,14 +40,6 @@ private:
     }
 };
 
-void lookUpAgent(Platform& platform, LauncherState& state) {
-    const AgentSources sources{.iniManagerLocationKey = state.iniManagerLocationKey,
-                               .iniManagerLocationFile = state.iniManagerLocationFile,
-                               .isUserAdmin = state.isUserAdmin,
-                               .launcherDir = state.launcherDir};
-    findInstalledAgent(platform, state.traceFile, sources, state);
-}
-
 int failNoInstaller(const Failure& fail, LauncherState& state) {
     TraceFile& trace = state.traceFile;
     switch (state.mode) {
@@ -175,6 +167,14 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
 
 bool isAgentRecentEnough(const LauncherState& state) {
     return !state.refVersion.empty() && compareVersions(state.refVersion, state.iniManagerVersion) >= 0;
+}
+
+void lookUpAgent(Platform& platform, LauncherState& state, LookupRecord* record) {
+    const AgentSources sources{.iniManagerLocationKey = state.iniManagerLocationKey,
+                               .iniManagerLocationFile = state.iniManagerLocationFile,
+                               .isUserAdmin = state.isUserAdmin,
+                               .launcherDir = state.launcherDir};
+    findInstalledAgent(platform, state.traceFile, sources, state, record);
 }
 
 bool buildInstallerFor(Platform& platform, LauncherState& state) {

@@ -29,6 +29,10 @@ struct LaunchOutcome {
 /// least the required one (the installed test before and after installing).
 bool isAgentRecentEnough(const LauncherState& state);
 
+/// Looks the installed agent up with the state's INI values and settings,
+/// into refLocation and refVersion; notes what it read in record when given.
+void lookUpAgent(Platform& platform, LauncherState& state, LookupRecord* record = nullptr);
+
 /// Builds the installer command of state: buildMsiCommand for an MSI
 /// package, else buildInstallerCommand. Returns true for a package.
 bool buildInstallerFor(Platform& platform, LauncherState& state);

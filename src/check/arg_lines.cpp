@@ -4,17 +4,31 @@
 // an ARG line, or a backslash before a closing mark, change that split.
 // The command lines come from the launcher's builders; only the splitting,
 // which is the receiving program's, is done here.
-#include "check/arg_lines.h"
-
 #include <algorithm>
 #include <functional>
 #include <optional>
 
 #include "check/ini_lint.h"
 #include "commands/launch_commands.h"
+#include "launcher/launch_sequence.h"
+#include "platform/process_launch.h"
 
 namespace launcher::check {
 
+namespace {
+
+// How a program splits its command line.
+enum class SplitRules {
+    // The C runtime's rules: blanks and tabs separate outside quotation
+    // marks; a backslash escapes a quotation mark, and 2n backslashes
+    // before a mark stand for n.
+    CRuntime,
+    // Windows Installer's: the same, but a backslash is an ordinary character.
+    WindowsInstaller,
+};
+
+// Returns the arguments of line as a program with those rules reads them.
+// Inside quotation marks, two marks stand for one literal mark.
 std::vector<std::string> splitCommandLine(std::string_view line, SplitRules rules) {
     std::vector<std::string> arguments;
     std::string current;
@@ -62,8 +76,6 @@ std::vector<std::string> splitCommandLine(std::string_view line, SplitRules rule
     if (inArgument) arguments.push_back(current);
     return arguments;
 }
-
-namespace {
 
 // Stands for the ARG line while the place of its pieces is found.
 const std::string kMark = "\x01";
@@ -129,21 +141,16 @@ public:
         : platform_(platform), launcherDir_(launcherDir), walk_(walk), values_(walk.values) {}
 
     void installer() {
-        const std::string& location = values_.iniInstallerLocation;
-        const bool msi = isMsiPackage(location);
+        const bool msi = isMsiPackage(values_.iniInstallerLocation);
         const auto build = [&](const std::vector<std::string>& args) {
-            const InstallerSettings settings{.launcherDir = launcherDir_,
-                                             .iniInstallerLocation = location,
-                                             .nl = values_.iniNL,
-                                             .appDataLocation = values_.iniAppDataLocation,
-                                             .iniInstallerArgs = args};
-            LaunchCommands commands;
-            if (msi) {
-                buildMsiCommand(platform_, settings, commands);
-            } else {
-                buildInstallerCommand(platform_.systemCodePage(), settings, commands);
-            }
-            return joinArgVector(commands.installerArglist);
+            LauncherState run;
+            run.launcherDir = launcherDir_;
+            run.iniInstallerLocation = values_.iniInstallerLocation;
+            run.nl = values_.iniNL;
+            run.appDataLocation = values_.iniAppDataLocation;
+            run.iniInstallerArgs = args;
+            buildInstallerFor(platform_, run);
+            return joinArgVector(run.installerArglist);
         };
         const Build direct = [&](const std::vector<std::string>& args) {
             return splitCommandLine(build(args), msi ? SplitRules::WindowsInstaller : SplitRules::CRuntime);

@@ -1,6 +1,5 @@
 #include "check/env_platform.h"
 
-#include <cctype>
 #include <cstdio>
 #include <filesystem>
 
@@ -27,16 +26,6 @@ private:
     std::FILE* file_;
 };
 
-std::string lowerCase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
-std::string upperCase(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool isNumber(const std::string& text) {
     return !text.empty() && text.size() <= 5 && text.find_first_not_of("0123456789") == std::string::npos;
 }
@@ -55,13 +44,13 @@ bool registryName(const std::string& name, std::string& key, std::string& value)
     const std::size_t first = name.find('\\');
     const std::size_t last = name.rfind('\\');
     if (first == std::string::npos || last == first) return false;
-    const std::string hive = upperCase(name.substr(0, first));
-    const char* tag = hive == "HKLM" || hive == "HKEY_LOCAL_MACHINE"  ? "hklm"
-                      : hive == "HKCU" || hive == "HKEY_CURRENT_USER" ? "hkcu"
+    const std::string hive = lowered(name.substr(0, first));
+    const char* tag = hive == "hklm" || hive == "hkey_local_machine"  ? "hklm"
+                      : hive == "hkcu" || hive == "hkey_current_user" ? "hkcu"
                                                                       : nullptr;
     if (tag == nullptr) return false;
-    key = std::string(tag) + lowerCase(name.substr(first, last - first));
-    value = lowerCase(name.substr(last + 1));
+    key = std::string(tag) + lowered(name.substr(first, last - first));
+    value = lowered(name.substr(last + 1));
     return true;
 }
 
@@ -93,7 +82,7 @@ std::string applySetting(const std::string& word, const std::string& argument, c
         if (!registryName(argument, key, name)) return "registry takes HKLM\\key\\value or HKCU\\key\\value";
         settings.registry[key][name] = value;
     } else if (word == "env" && !plain) {
-        settings.environment[upperCase(argument)] = value;
+        settings.environment[lowered(argument)] = value;
     } else {
         return "unknown setting \"" + word + (plain ? "" : " " + argument) + "\"";
     }
@@ -199,7 +188,7 @@ std::string EnvPlatform::currentDirectory() {
 }
 
 std::optional<std::string> EnvPlatform::environmentVariable(const std::string& name) {
-    const auto found = settings_.environment.find(upperCase(name));
+    const auto found = settings_.environment.find(lowered(name));
     if (found == settings_.environment.end()) return std::nullopt;
     return found->second;
 }
@@ -221,11 +210,11 @@ std::optional<std::string> EnvPlatform::specialFolder(Csidl csidl) {
 RegistryRead EnvPlatform::readRegistryValue(RegistryHive hive, RegistryView, const std::string& key,
                                             const std::string& valueName, std::size_t limitBytes) {
     RegistryRead read;
-    const std::string name = (hive == RegistryHive::LocalMachine ? "hklm\\" : "hkcu\\") + lowerCase(key);
+    const std::string name = (hive == RegistryHive::LocalMachine ? "hklm\\" : "hkcu\\") + lowered(key);
     const auto found = settings_.registry.find(name);
     if (found == settings_.registry.end()) return read;
     read.keyOpened = true;
-    const auto value = found->second.find(lowerCase(valueName));
+    const auto value = found->second.find(lowered(valueName));
     if (value == found->second.end()) return read;
     read.valueFound = true;
     if (value->second.size() + 1 > limitBytes) return read;

@@ -28,7 +28,7 @@ struct EnvSettings {
     std::map<int, std::string> folders;  ///< CSIDL to Windows path
     /// "HKLM\key" or "HKCU\key", lower case, to value names (lower case) and data.
     std::map<std::string, std::map<std::string, std::string>> registry;
-    std::map<std::string, std::string> environment;  ///< variable names in upper case
+    std::map<std::string, std::string> environment;  ///< variable names in lower case
 };
 
 /// Reads the text of an environment file into settings; hostBase is the

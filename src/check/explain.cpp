@@ -33,25 +33,17 @@ void settingsSection(const LauncherState& state, const std::vector<std::string>&
 }
 
 // Looks the agent up with the launcher's own lookup, and shows what it
-// read: the registry key (as the platform saw it asked) or the reference
-// file, and the agent's files (as the lookup notes them).
-void locationSection(ReadOnlyPlatform& platform, LauncherState& state, Section& out) {
+// read, as the lookup notes it.
+void locationSection(Platform& platform, LauncherState& state, Section& out) {
     const std::string source = !state.iniManagerLocationKey.empty()    ? "registry"
                                : !state.iniManagerLocationFile.empty() ? "reference file"
                                                                        : "none";
     out.text("source", source);
     out.number("isAdmin", platform.isUserAnAdmin(), "the user's token holds the Administrators group");
-    TraceFile untraced;
     LookupRecord record;
-    const std::size_t reads = platform.registryReads().size();
-    findInstalledAgent(platform, untraced,
-                       {.iniManagerLocationKey = state.iniManagerLocationKey,
-                        .iniManagerLocationFile = state.iniManagerLocationFile,
-                        .isUserAdmin = state.isUserAdmin,
-                        .launcherDir = state.launcherDir},
-                       state, &record);
-    if (platform.registryReads().size() > reads) {
-        out.text("registryKey", platform.registryReads()[reads]);
+    lookUpAgent(platform, state, &record);
+    if (source == "registry") {
+        out.text("registryKey", record.registryKey);
         out.text("registryValue", "location");
     }
     if (source == "reference file") out.text("refFile", record.refFile);
@@ -146,8 +138,7 @@ void outcomeSection(const LauncherState& state, bool installerExists, bool agent
 
 }  // namespace
 
-Explanation explainRun(ReadOnlyPlatform& platform, const std::string& launcherPath,
-                       const std::vector<std::string>& options) {
+Explanation explainRun(Platform& platform, const std::string& launcherPath, const std::vector<std::string>& options) {
     Explanation explanation;
     LauncherState state;
     resolveLauncherIdentity(platform, launcherPath, state);

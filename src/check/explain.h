@@ -8,13 +8,12 @@
 #include <vector>
 
 #include "check/findings.h"
-#include "check/read_only_platform.h"
+#include "platform/platform.h"
 
 namespace launcher::check {
 
 /// Explains a run of the launcher program at launcherPath (a Windows path)
 /// with options, the launcher options that follow the program name.
-Explanation explainRun(ReadOnlyPlatform& platform, const std::string& launcherPath,
-                       const std::vector<std::string>& options);
+Explanation explainRun(Platform& platform, const std::string& launcherPath, const std::vector<std::string>& options);
 
 }  // namespace launcher::check

@@ -1,10 +1,9 @@
 #include "check/image_files.h"
-#include "config/text_rules.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "check/ini_lint.h"
+#include "config/text_rules.h"
 #include "platform/path_utils.h"
 
 namespace launcher::check {
@@ -40,23 +39,25 @@ std::optional<LauncherFiles> chooseLauncher(std::vector<std::string> names) {
     return chosen;
 }
 
+std::optional<std::string> readBytes(Platform& platform, const std::string& path) {
+    std::unique_ptr<InputFile> file = platform.openForReading(path);
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char buffer[4096];
+    for (std::size_t got; (got = file->read(buffer, sizeof(buffer))) > 0;) bytes.append(buffer, got);
+    return bytes;
+}
+
 std::string checkReadableText(Platform& platform, const std::string& path) {
     const PathKind kind = platform.pathKind(path);
     if (kind == PathKind::Missing) return "no such file";
     if (kind == PathKind::Directory) return "this is a folder, not an INI file";
-    std::unique_ptr<InputFile> file = platform.openForReading(path);
-    if (!file) return "the file cannot be opened for reading";
-    char buffer[4096];
-    bool first = true;
-    for (std::size_t got; (got = file->read(buffer, sizeof(buffer))) > 0; first = false) {
-        if (std::memchr(buffer, '\0', got) == nullptr) continue;
-        const bool utf16 =
-            first && got >= 2 &&
-            ((buffer[0] == '\xFF' && buffer[1] == '\xFE') || (buffer[0] == '\xFE' && buffer[1] == '\xFF'));
-        return utf16 ? "the file is UTF-16 text, which the launcher cannot read; save it as ANSI text"
-                     : "the file holds NUL bytes: it is binary, not text";
-    }
-    return std::string();
+    const std::optional<std::string> bytes = readBytes(platform, path);
+    if (!bytes) return "the file cannot be opened for reading";
+    if (bytes->find('\0') == std::string::npos) return std::string();
+    return bytes->starts_with("\xFF\xFE") || bytes->starts_with("\xFE\xFF")
+               ? "the file is UTF-16 text, which the launcher cannot read; save it as ANSI text"
+               : "the file holds NUL bytes: it is binary, not text";
 }
 
 }  // namespace launcher::check

@@ -22,6 +22,10 @@ struct LauncherFiles {
 /// several; nothing when no .ini file has a .exe of the same base name.
 std::optional<LauncherFiles> chooseLauncher(std::vector<std::string> names);
 
+/// Returns every byte of the file at path, or nothing when it cannot be
+/// opened for reading.
+std::optional<std::string> readBytes(Platform& platform, const std::string& path);
+
 /// Returns why the file at path cannot be checked, or empty when it is
 /// readable text: it must exist, be no folder, open for reading, and hold
 /// no NUL byte (files with one are binary, or UTF-16 text).

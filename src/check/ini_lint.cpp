@@ -1,9 +1,11 @@
 #include "check/ini_lint.h"
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <optional>
 
+#include "check/image_files.h"
 #include "check/line_rules.h"
 
 namespace launcher::check {
@@ -96,6 +98,20 @@ std::string trimBlanksAndTabs(std::string_view text) {
     return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
+std::string lowered(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+std::string joined(const std::vector<std::string>& items, const std::string& last) {
+    std::string out;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) out += (i + 1 == items.size()) ? last : ", ";
+        out += items[i];
+    }
+    return out;
+}
+
 IniWalk walkIniLines(TextLineReader& reader) {
     IniWalk walk;
     Walker walker(walk);
@@ -118,10 +134,7 @@ namespace {
 
 // Text mode ends the file at a Ctrl-Z; whatever follows is never read.
 void checkEndOfText(Platform& platform, const std::string& iniPath, IniWalk& walk) {
-    std::unique_ptr<InputFile> file = platform.openForReading(iniPath);
-    std::string bytes;
-    char buffer[4096];
-    for (std::size_t got; file && (got = file->read(buffer, sizeof(buffer))) > 0;) bytes.append(buffer, got);
+    const std::string bytes = readBytes(platform, iniPath).value_or(std::string());
     const std::size_t stop = bytes.find('\x1a');
     if (stop == std::string::npos || bytes.find_first_not_of(" \t\r\n\x1a", stop) == std::string::npos) return;
     const std::size_t lineStart = bytes.rfind('\n', stop);

@@ -54,4 +54,10 @@ std::string sectionLabel(IniSection section);
 /// Returns text without blanks and tabs at either end.
 std::string trimBlanksAndTabs(std::string_view text);
 
+/// Returns text with its letters in lower case.
+std::string lowered(std::string text);
+
+/// Returns the items separated by ", ", the last two by last (" and ").
+std::string joined(const std::vector<std::string>& items, const std::string& last);
+
 }  // namespace launcher::check

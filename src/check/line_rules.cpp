@@ -16,15 +16,6 @@ constexpr IniSection kSections[] = {IniSection::Installer, IniSection::Manager, 
 
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
-std::string joined(const std::vector<std::string>& items, const std::string& last) {
-    std::string out;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        if (i > 0) out += (i + 1 == items.size()) ? last : ", ";
-        out += items[i];
-    }
-    return out;
-}
-
 const IniKey* findKeyIgnoringCase(IniSection section, std::string_view name) {
     for (const IniKey& key : iniKeys()) {
         if (key.section == section && equalsAsciiIgnoringCase(key.name, name)) return &key;
@@ -154,8 +145,7 @@ std::string withDots(std::string text) {
 // How the launcher reads a version: three numbers and a qualifier.
 std::string versionReadAs(const std::string& value) {
     const VersionParts parts = splitVersion(value);
-    std::string text =
-        std::to_string(parts.major) + "." + std::to_string(parts.minor) + "." + std::to_string(parts.micro);
+    const std::string text = versionDigits(value);
     return parts.qualifier.empty() ? text : text + " with the qualifier \"" + std::string(parts.qualifier) + "\"";
 }
 

@@ -1,45 +1,11 @@
 #include <cstdio>
 
 #include "check/findings.h"
+#include "messages/messages.h"
 
 namespace launcher::check {
 
 namespace {
-
-// Length of the UTF-8 sequence that starts at text[i], or 0 when the bytes
-// there are no valid sequence (overlong forms and surrogates included).
-std::size_t utf8Length(const std::string& text, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    unsigned int value = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        value = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        value = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) return 0;
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return 0;
-        value = (value << 6) | (byte(i + k) & 0x3F);
-    }
-    const bool overlong = (length == 3 && value < 0x800) || (length == 4 && value < 0x10000);
-    const bool invalid = (value >= 0xD800 && value <= 0xDFFF) || value > 0x10FFFF;
-    return overlong || invalid ? 0 : length;
-}
-
-std::string escapeUnit(unsigned int unit) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof(buffer), "\\u%04x", unit);
-    return buffer;
-}
 
 std::string where(const LintReport& report, const Finding& finding) {
     if (finding.line == 0) return report.file;
@@ -114,16 +80,20 @@ void Section::none(const std::string& label, const std::string& note) {
 std::string asUtf8(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const std::size_t length = c < 0x80 ? 1 : utf8Length(text, i);
-        if (length > 0) {
+        // A character's bytes are the sequence that the launcher's own
+        // conversion takes back unchanged.
+        std::size_t length = static_cast<unsigned char>(text[i]) < 0x80 ? 1 : 0;
+        for (std::size_t n = 2; length == 0 && n <= 4 && i + n <= text.size(); ++n) {
+            const std::string sequence = text.substr(i, n);
+            if (utf16ToUtf8(utf8ToUtf16(sequence)) == sequence) length = n;
+        }
+        if (length == 0) {
+            out += utf16ToUtf8(std::u16string(1, static_cast<unsigned char>(text[i])));
+            ++i;
+        } else {
             out.append(text, i, length);
             i += length;
-            continue;
         }
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-        ++i;
     }
     return out;
 }
@@ -143,7 +113,9 @@ std::string jsonString(const std::string& raw) {
         } else if (c == '\t') {
             out += "\\t";
         } else if (c < 0x20 || c == 0x7F) {
-            out += escapeUnit(c);
+            char unit[8];
+            std::snprintf(unit, sizeof(unit), "\\u%04x", c);
+            out += unit;
         } else {
             out += static_cast<char>(c);
         }

@@ -2,7 +2,6 @@
 // to find, when it uses them. Paths are built by the launcher's own command
 // builders and placeholder table.
 #include <algorithm>
-#include <cctype>
 #include <set>
 
 #include "check/ini_lint.h"
@@ -29,31 +28,18 @@ private:
     int admin_;
 };
 
-// What the launcher's own settings and lookup do for one kind of user.
+// A run without options: the INI values, the effective settings, and what
+// the launcher's own lookup found and read.
 struct Lookup {
-    int isUserAdmin = 0;
-    std::string registryKey;  ///< the key read, with its hive; empty when none
-    std::string refFile;      ///< the reference file, its placeholder replaced
-    std::string refLocation;
+    LauncherState state;
+    LookupRecord record;
 };
 
-Lookup lookUp(ReadOnlyPlatform& platform, const IniValues& values, const std::string& launcherDir) {
-    LauncherState state;
-    static_cast<IniValues&>(state) = values;
-    state.launcherDir = launcherDir;
-    resolveEffectiveSettings(platform, state);
-    TraceFile closed;
-    const std::size_t before = platform.registryReads().size();
-    findInstalledAgent(platform, closed,
-                       {.iniManagerLocationKey = values.iniManagerLocationKey,
-                        .iniManagerLocationFile = values.iniManagerLocationFile,
-                        .isUserAdmin = state.isUserAdmin,
-                        .launcherDir = launcherDir},
-                       state);
-    Lookup lookup{state.isUserAdmin, std::string(), std::string(), state.refLocation};
-    if (platform.registryReads().size() > before) lookup.registryKey = platform.registryReads()[before];
-    lookup.refFile = expandFolderPlaceholders(platform, values.iniManagerLocationFile, state.isUserAdmin, launcherDir);
-    return lookup;
+void lookUp(Platform& platform, const IniValues& values, const std::string& launcherDir, Lookup& lookup) {
+    static_cast<IniValues&>(lookup.state) = values;
+    lookup.state.launcherDir = launcherDir;
+    resolveEffectiveSettings(platform, lookup.state);
+    lookUpAgent(platform, lookup.state, &lookup.record);
 }
 
 // The value without the quotation marks around it, or empty when it has none.
@@ -61,15 +47,6 @@ std::string unquoted(const std::string& value) {
     const std::string trimmed = trimBlanksAndTabs(value);
     if (trimmed.size() < 2 || trimmed.front() != '"' || trimmed.back() != '"') return std::string();
     return trimmed.substr(1, trimmed.size() - 2);
-}
-
-// The placeholder that the launcher replaces in path: the first of the
-// table that occurs; null when none does.
-const FolderPlaceholder* replacedPlaceholder(const std::string& path) {
-    for (const FolderPlaceholder& placeholder : folderPlaceholders()) {
-        if (path.find(placeholder.text) != std::string::npos) return &placeholder;
-    }
-    return nullptr;
 }
 
 class ValueRules {
@@ -103,9 +80,12 @@ private:
         return " (line " + std::to_string(found->second) + " names it, but the launcher ignores that line)";
     }
 
-    Lookup lookUpAs(int admin) {
+    // The registry key that the lookup reads for one kind of user.
+    std::string registryKeyFor(int admin) {
         AsUser user(platform_, admin);
-        return lookUp(user, values_, launcherDir_);
+        Lookup lookup;
+        lookUp(user, values_, launcherDir_, lookup);
+        return lookup.record.registryKey;
     }
     std::string quotedEffect(const std::string& key, const std::string& value);
 
@@ -115,33 +95,20 @@ private:
     const IniValues& values_;
 };
 
-std::string lowered(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::string placeholderList() {
-    std::string list;
-    const auto all = folderPlaceholders();
-    for (std::size_t i = 0; i < all.size(); ++i) {
-        list += i == 0 ? "" : (i + 1 == all.size() ? " and " : ", ");
-        list += all[i].text;
-    }
-    return list;
+    std::vector<std::string> texts;
+    for (const FolderPlaceholder& placeholder : folderPlaceholders()) texts.push_back(placeholder.text);
+    return joined(texts, " and ");
 }
 
 void ValueRules::installer() {
     const std::string& location = values_.iniInstallerLocation;
     if (location.empty() || !unquoted(location).empty()) return;
     const ValuePlace at = place(IniSection::Installer, "LOCATION");
-    const InstallerSettings settings{.launcherDir = launcherDir_, .iniInstallerLocation = location};
-    LaunchCommands commands;
-    const bool msi = isMsiPackage(location);
-    if (msi) {
-        buildMsiCommand(platform_, settings, commands);
-    } else {
-        buildInstallerCommand(platform_.systemCodePage(), settings, commands);
-    }
+    LauncherState commands;
+    commands.launcherDir = launcherDir_;
+    commands.iniInstallerLocation = location;
+    const bool msi = buildInstallerFor(platform_, commands);
     const std::string trimmed = trimBlanksAndTabs(location);
     if (!msi && lowered(trimmed).ends_with(".msi")) {
         add(at, "msi-case",
@@ -215,8 +182,9 @@ void ValueRules::agentLocation() {
 void ValueRules::placeholders(ValuePlace at, const std::string& path) {
     // The one placeholder replaced: the first of the table that occurs, at
     // its first occurrence.
-    const FolderPlaceholder* first = replacedPlaceholder(path);
-    const std::size_t replaced = first == nullptr ? std::string::npos : path.find(first->text);
+    const CodePage codePage = platform_.systemCodePage();
+    const FolderPlaceholder* first = replacedPlaceholder(codePage, path);
+    const std::size_t replaced = first == nullptr ? std::string::npos : codePage.find(path, first->text);
     const std::string replacedText = first == nullptr ? std::string() : first->text;
     for (std::size_t open = path.find('<'); open != std::string::npos; open = path.find('<', open + 1)) {
         const std::size_t close = path.find('>', open);
@@ -246,44 +214,34 @@ void ValueRules::placeholders(ValuePlace at, const std::string& path) {
 }
 
 std::string ValueRules::quotedEffect(const std::string& key, const std::string& value) {
-    const std::string folder = "<agent folder>";
-    const CodePage codePage = platform_.systemCodePage();
-    LaunchCommands commands;
+    // The commands of a run with this value, for an agent in a folder of its own.
+    const bool program = key == "LAUNCHER" || key == "LAUNCHER_SILENT";
+    LauncherState run;
+    run.launcherDir = launcherDir_;
+    run.refLocation = "<agent folder>";
+    run.iniInstallerLocation = key == "LOCATION" ? value : values_.iniInstallerLocation;
+    run.iniManagerLauncher = program ? value : values_.iniManagerLauncher;
+    if (key == "APPDATALOCATION") run.appDataLocation = value;
+    buildInstallerFor(platform_, run);
+    buildAgentFor(platform_, run);
     if (key == "LOCATION") {
-        buildInstallerCommand(codePage, {.launcherDir = launcherDir_, .iniInstallerLocation = value}, commands);
         return (isMsiPackage(unquoted(value)) ? "It is no MSI package any more: the launcher runs "
                                               : "The launcher runs ") +
-               commands.InstallerProgram +
+               run.InstallerProgram +
                " as an executable installer, quotation marks included; no file name holds them, so it reports "
                "that the installer cannot be found and exits with code " +
                std::to_string(kExitGiveUp) + ".";
     }
-    if (key == "LAUNCHER" || key == "LAUNCHER_SILENT") {
-        buildAgentCommand(codePage, {.refLocation = folder, .iniManagerLauncher = value}, commands);
-        return "The agent's program becomes " + commands.AgentProgram +
+    if (program) {
+        return "The agent's program becomes " + run.AgentProgram +
                ", quotation marks included; no file name holds them, so the launcher reports that the agent cannot "
                "be found and exits with code " +
                std::to_string(kExitGiveUp) + ".";
     }
     if (key == "APPDATALOCATION") {
-        const bool msi = isMsiPackage(values_.iniInstallerLocation);
-        const InstallerSettings installer{.launcherDir = launcherDir_,
-                                          .iniInstallerLocation = values_.iniInstallerLocation,
-                                          .appDataLocation = value};
-        if (msi) {
-            buildMsiCommand(platform_, installer, commands);
-        } else {
-            buildInstallerCommand(codePage, installer, commands);
-        }
-        buildAgentCommand(
-            codePage,
-            {.refLocation = folder, .iniManagerLauncher = values_.iniManagerLauncher, .appDataLocation = value},
-            commands);
-        const auto data = std::find(commands.agentArglist.begin(), commands.agentArglist.end(), "-dataLocation");
-        return "The launcher adds quotation marks of its own: the installer receives " +
-               commands.installerArglist.back() +
-               (data + 1 < commands.agentArglist.end() ? ", and the agent -dataLocation " + *(data + 1)
-                                                       : std::string()) +
+        const auto data = std::find(run.agentArglist.begin(), run.agentArglist.end(), "-dataLocation");
+        return "The launcher adds quotation marks of its own: the installer receives " + run.installerArglist.back() +
+               (data + 1 < run.agentArglist.end() ? ", and the agent -dataLocation " + *(data + 1) : std::string()) +
                ".";
     }
     return key + " is " + value + ", quotation marks included: the launcher takes the value exactly as written.";
@@ -320,8 +278,8 @@ void ValueRules::registryHive() {
         return;
     }
     const std::string rest = key.substr(slash + 1);
-    const std::string forAdmin = lookUpAs(1).registryKey;
-    const std::string forUser = lookUpAs(0).registryKey;
+    const std::string forAdmin = registryKeyFor(1);
+    const std::string forUser = registryKeyFor(0);
     const std::string wanted = machine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\";
     const auto reads = [&](const std::string& read) { return (machine || user) && read.starts_with(wanted); };
     std::string fix = "LOCATION_KEY=" + rest;
@@ -353,13 +311,16 @@ void ValueRules::registryHive() {
 
 void ValueRules::referenceFileFolder() {
     if (!values_.iniManagerLocationKey.empty()) return;  // the reference file is not read then
-    const FolderPlaceholder* placeholder = replacedPlaceholder(values_.iniManagerLocationFile);
+    const FolderPlaceholder* placeholder =
+        replacedPlaceholder(platform_.systemCodePage(), values_.iniManagerLocationFile);
     if (placeholder == nullptr ||
         (placeholder->folder != PlaceholderFolder::AppData && placeholder->folder != PlaceholderFolder::LauncherDir)) {
         return;
     }
-    const Lookup admin = lookUpAs(1);
-    if (admin.isUserAdmin != 1) return;
+    AsUser administrator(platform_, 1);
+    Lookup admin;
+    lookUp(administrator, values_, launcherDir_, admin);
+    if (admin.state.isUserAdmin != 1) return;
     const bool appData = placeholder->folder == PlaceholderFolder::AppData;
     add(place(IniSection::Manager, "LOCATION_FILE"), "location-file-writable",
         std::string("For an administrator, ") + placeholder->text +
@@ -367,7 +328,7 @@ void ValueRules::referenceFileFolder() {
                        "standard users can create files."
                      : " is the launcher's own folder; wherever the image lies in a folder that standard users can "
                        "write, they can create files beside it."),
-        "Run by an administrator, the launcher reads " + admin.refFile +
+        "Run by an administrator, the launcher reads " + admin.record.refFile +
             " and starts the agent program in the folder that its location line names, with administrator rights: "
             "whoever writes that file chooses the program.",
         std::string("Have the installer record the agent's folder in the registry, and use LOCATION_KEY=<key>: "
@@ -379,26 +340,17 @@ void ValueRules::referenceFileFolder() {
 }
 
 void ValueRules::batchAgent() {
-    ReadOnlyPlatform reader(platform_);
-    const Lookup lookup = lookUp(reader, values_, launcherDir_);
+    Lookup lookup;
+    lookUp(platform_, values_, launcherDir_, lookup);
+    LauncherState& commands = lookup.state;
+    const bool found = !commands.refLocation.empty();
+    if (!found) commands.refLocation = "<agent folder>";
     std::set<std::string> reported;
     for (int silent : {0, 1}) {
-        LaunchCommands commands;
-        const std::string folder = lookup.refLocation.empty() ? "<agent folder>" : lookup.refLocation;
-        buildAgentCommand(platform_.systemCodePage(),
-                          {.refLocation = folder,
-                           .iniManagerLauncher = values_.iniManagerLauncher,
-                           .iniManagerLauncherSilent = values_.iniManagerLauncherSilent,
-                           .isSilent = silent,
-                           .iniIsAdmin = values_.iniIsAdmin,
-                           .inputFile = values_.iniManagerInput,
-                           .appDataLocation = values_.iniAppDataLocation,
-                           .nl = values_.iniNL,
-                           .iniManagerArgs = values_.iniManagerArgs},
-                          commands);
+        commands.isSilent = silent;
+        buildAgentFor(platform_, commands);
         // The program file a start would find, or else the program as named.
-        std::string file =
-            lookup.refLocation.empty() ? std::string() : resolveProgramFile(platform_, commands.AgentProgram);
+        std::string file = found ? resolveProgramFile(platform_, commands.AgentProgram) : std::string();
         if (file.empty()) file = commands.AgentProgram;
         const std::string extension = lowered(file.substr(std::min(file.size(), file.rfind('.'))));
         const char* key = silent && !values_.iniManagerLauncherSilent.empty() ? "LAUNCHER_SILENT" : "LAUNCHER";

@@ -2,6 +2,7 @@
 
 #include "check/env_platform.h"
 #include "check/explain.h"
+#include "check/read_only_platform.h"
 #include "memory_platform.h"
 #include "temp_tree.h"
 
@@ -103,9 +104,6 @@ TEST(Explain, AgentCommandsOfAnInstalledAgent) {
               "C:\\Program Files\\Agent\\eclipse\\configuration\\config.ini");
     EXPECT_EQ(field(run, "agentLocation", "agentFound"), "1");
     EXPECT_EQ(field(run, "outcome", "result"), "start-agent");
-    // Nothing was started, shown or written.
-    EXPECT_TRUE(java.platform().refused().empty());
-    EXPECT_TRUE(java.platform().captured().empty());
 
     // An administrator without an explicit request gets no -isAdmin.
     Machine own("[MANAGER]\nLOCATION_KEY=Software\\Norvex\\Agent\nVERSION=1.3\nLAUNCHER=eclipse\\agent.exe\n",
@@ -116,21 +114,6 @@ TEST(Explain, AgentCommandsOfAnInstalledAgent) {
     EXPECT_EQ(field(plain, "outcome", "result"), "fail");
     EXPECT_EQ(field(plain, "outcome", "message"), "2011");
     EXPECT_EQ(field(own.explain({"-input", "x", "-help"}), "outcome", "result"), "usage");
-}
-
-TEST(Explain, ReadOnlyPlatformChangesNothing) {
-    launcher::testing::MemoryPlatform memory;
-    ReadOnlyPlatform platform(memory);
-    platform.openForWriting("C:\\img\\trace.txt")->write("x", 1);
-    EXPECT_EQ(platform.runAndWaitProcess("C:\\img\\setup.exe", "setup"), -1);
-    EXPECT_FALSE(platform.startProcess("C:\\img\\setup.exe", "setup"));
-    platform.messageBox(u"text", u"title", BoxIcon::Error);
-    EXPECT_TRUE(memory.written.empty());
-    EXPECT_TRUE(memory.processes.empty());
-    EXPECT_TRUE(memory.boxes.empty());
-    EXPECT_EQ(platform.captured().at("C:\\img\\trace.txt"), "x");
-    EXPECT_EQ(platform.refused(), (Strings{"process: C:\\img\\setup.exe (setup)", "process: C:\\img\\setup.exe (setup)",
-                                           "message box: title: text"}));
 }
 
 }  // namespace

@@ -109,7 +109,8 @@ std::optional<Received> compare(const Build& split, const std::vector<std::strin
     std::vector<std::string> expected = without;
     expected.insert(expected.begin() + static_cast<long>(at), meant.begin(), meant.end());
     if (with == expected) return std::nullopt;
-    if (with.size() < at) return Received{{}, true};
+    // What comes before the ARG line is split as it was: only its own
+    // arguments and those after it can change.
     const std::size_t tail = without.size() - at;
     const bool tailKept = with.size() >= at + tail && std::equal(with.end() - static_cast<long>(tail), with.end(),
                                                                  without.end() - static_cast<long>(tail));
@@ -158,9 +159,8 @@ public:
         // An executable installer hands the text of its /v argument on to
         // Windows Installer, which splits it once more.
         const Build properties = [&](const std::vector<std::string>& args) {
-            std::vector<std::string> split = direct(args);
-            if (split.empty() || !split.back().starts_with("/v") || split.size() != direct({}).size()) return split;
-            return splitCommandLine(split.back().substr(2), SplitRules::WindowsInstaller);
+            // Called only where the /v argument arrives whole (see lines()).
+            return splitCommandLine(direct(args).back().substr(2), SplitRules::WindowsInstaller);
         };
         lines(IniSection::Installer, values_.iniInstallerArgs, msi ? direct : properties,
               msi ? "msiexec.exe" : "Windows Installer, through the installer's /v argument,", msi ? Build() : direct);

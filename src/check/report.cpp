@@ -58,23 +58,23 @@ std::string textValue(const Field& field) {
 }  // namespace
 
 void Section::text(const std::string& label, const std::string& value, const std::string& note) {
-    fields.push_back(Field{label, Field::Kind::Text, value, 0, {}, note});
+    fields.push_back({.label = label, .kind = Field::Kind::Text, .text = value, .note = note});
 }
 
 void Section::number(const std::string& label, long value, const std::string& note) {
-    fields.push_back(Field{label, Field::Kind::Number, std::string(), value, {}, note});
+    fields.push_back({.label = label, .kind = Field::Kind::Number, .number = value, .note = note});
 }
 
 void Section::flag(const std::string& label, bool value, const std::string& note) {
-    fields.push_back(Field{label, Field::Kind::Flag, std::string(), value ? 1 : 0, {}, note});
+    fields.push_back({.label = label, .kind = Field::Kind::Flag, .number = value, .note = note});
 }
 
 void Section::list(const std::string& label, const std::vector<std::string>& values) {
-    fields.push_back(Field{label, Field::Kind::List, std::string(), 0, values, std::string()});
+    fields.push_back({.label = label, .kind = Field::Kind::List, .list = values});
 }
 
 void Section::none(const std::string& label, const std::string& note) {
-    fields.push_back(Field{label, Field::Kind::None, std::string(), 0, {}, note});
+    fields.push_back({.label = label, .kind = Field::Kind::None, .note = note});
 }
 
 std::string asUtf8(const std::string& text) {
@@ -113,7 +113,7 @@ std::string jsonString(const std::string& raw) {
         } else if (c == '\t') {
             out += "\\t";
         } else if (c < 0x20 || c == 0x7F) {
-            char unit[8];
+            char unit[7];  // \u and four hex digits
             std::snprintf(unit, sizeof(unit), "\\u%04x", c);
             out += unit;
         } else {

@@ -186,7 +186,7 @@ private:
     void lines(IniSection section, const std::vector<std::string>& args, const Build& split, const std::string& who,
                const Build& outer) {
         const std::vector<ValuePlace>& places = walk_.listPlaces[findIniKey(section, "ARG")];
-        for (std::size_t i = 0; i < args.size() && i < places.size(); ++i) {
+        for (std::size_t i = 0; i < args.size(); ++i) {  // one place an ARG line
             const std::string& arg = args[i];
             const bool marks = arg.find('"') != std::string::npos;
             if (!marks && !arg.ends_with('\\')) continue;  // passed on whole, quoted where it has a blank
@@ -205,7 +205,7 @@ private:
                 }
             }
             if (receiver == who) received = compare(split, {arg}, meant);
-            if (received) report(places[i], marks, receiver, *received, verifiedFix(split, meant));
+            if (received) report(places.at(i), marks, receiver, *received, verifiedFix(split, meant));
         }
     }
 

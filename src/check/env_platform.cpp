@@ -105,7 +105,6 @@ std::string parseEnvText(std::string_view text, const std::string& hostBase, Env
         std::string value;
         std::string error = "expected NAME = VALUE";
         if (splitKeyValue(content, name, value) == 0) {
-            name = trimBlanksAndTabs(name);
             const std::size_t blank = name.find_first_of(" \t");
             const std::string word = name.substr(0, blank);
             const std::string argument = blank == std::string::npos ? "" : trimBlanksAndTabs(name.substr(blank));
@@ -160,7 +159,6 @@ std::optional<std::string> EnvPlatform::hostPath(const std::string& windowsPath)
 PathKind EnvPlatform::pathKind(const std::string& path) {
     const std::optional<std::string> host = hostPath(path);
     std::error_code ec;
-    if (path.find_first_of("?*") != std::string::npos) return PathKind::Missing;
     if (!host) {
         // The system folder, unless a map names it, holds msiexec.exe.
         std::string normal;

@@ -48,7 +48,7 @@ public:
             apply(physical.number, column - 1, physical.pieces[i], piece);
             column += static_cast<int>(physical.pieces[i].size());
         }
-        if (!rest.empty()) rules_.cut(physical.number, physical.length(), first, physical.pieces[0], rest);
+        if (!rest.empty()) rules_.cut(physical.number, physical.length(), first, rest);
     }
 
 private:

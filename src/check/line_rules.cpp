@@ -66,8 +66,8 @@ std::size_t editDistance(std::string_view a, std::string_view b) {
         return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
     };
     std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
-    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
-    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 1; j <= b.size(); ++j) d[0][j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
         for (std::size_t j = 1; j <= b.size(); ++j) {
             const std::size_t replace = d[i - 1][j - 1] + (same(a[i - 1], b[j - 1]) ? 0 : 1);
@@ -433,8 +433,7 @@ void LineRules::versionSeparator(int number, int column, const std::string& valu
         effect, "VERSION=" + dotted);
 }
 
-void LineRules::cut(int number, std::size_t length, const IniLine& first, std::string_view firstPiece,
-                    const std::vector<PieceEffect>& rest) {
+void LineRules::cut(int number, std::size_t length, const IniLine& first, const std::vector<PieceEffect>& rest) {
     std::vector<std::string> effects;
     if (first.kind == IniLineKind::Key) {
         const std::string count = std::to_string(first.value.size());
@@ -467,7 +466,7 @@ void LineRules::cut(int number, std::size_t length, const IniLine& first, std::s
         "The launcher reads lines in pieces of 254 characters; this line has " + std::to_string(length) +
             ", so the rest from column 255 is read as a line of its own.",
         effect,
-        first.kind == IniLineKind::Comment || firstPiece.empty() || firstPiece[0] == ';'
+        first.kind == IniLineKind::Comment
             ? "Split the remark over several comment lines of at most 254 characters."
             : "Keep the line within 254 characters: shorten the value, for example with a shorter folder name.");
 }

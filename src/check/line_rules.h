@@ -33,8 +33,7 @@ public:
 
     /// Reports a line of length characters that the reader cut into pieces,
     /// when the cut changes what the launcher reads.
-    void cut(int number, std::size_t length, const IniLine& first, std::string_view firstPiece,
-             const std::vector<PieceEffect>& rest);
+    void cut(int number, std::size_t length, const IniLine& first, const std::vector<PieceEffect>& rest);
 
 private:
     void add(int line, int column, std::string rule, std::string message, std::string effect, std::string fix);

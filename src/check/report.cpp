@@ -80,20 +80,17 @@ void Section::none(const std::string& label, const std::string& note) {
 std::string asUtf8(const std::string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size();) {
-        // A character's bytes are the sequence that the launcher's own
+        // A character's bytes: the shortest sequence that the launcher's own
         // conversion takes back unchanged.
-        std::size_t length = static_cast<unsigned char>(text[i]) < 0x80 ? 1 : 0;
-        for (std::size_t n = 2; length == 0 && n <= 4 && i + n <= text.size(); ++n) {
-            const std::string sequence = text.substr(i, n);
-            if (utf16ToUtf8(utf8ToUtf16(sequence)) == sequence) length = n;
-        }
-        if (length == 0) {
+        std::size_t length = 1;
+        while (length <= 4 && utf16ToUtf8(utf8ToUtf16(text.substr(i, length))) != text.substr(i, length)) ++length;
+        if (length > 4) {
             out += utf16ToUtf8(std::u16string(1, static_cast<unsigned char>(text[i])));
-            ++i;
+            length = 1;
         } else {
             out.append(text, i, length);
-            i += length;
         }
+        i += length;
     }
     return out;
 }

@@ -239,10 +239,10 @@ std::string ValueRules::quotedEffect(const std::string& key, const std::string& 
                std::to_string(kExitGiveUp) + ".";
     }
     if (key == "APPDATALOCATION") {
+        // With a data location, the agent always gets -dataLocation and its value.
         const auto data = std::find(run.agentArglist.begin(), run.agentArglist.end(), "-dataLocation");
         return "The launcher adds quotation marks of its own: the installer receives " + run.installerArglist.back() +
-               (data + 1 < run.agentArglist.end() ? ", and the agent -dataLocation " + *(data + 1) : std::string()) +
-               ".";
+               ", and the agent -dataLocation " + *(data + 1) + ".";
     }
     return key + " is " + value + ", quotation marks included: the launcher takes the value exactly as written.";
 }

@@ -267,7 +267,6 @@ void ValueRules::quotedValues() {
 
 void ValueRules::registryHive() {
     std::string key = values_.iniManagerLocationKey;
-    if (key.empty()) return;
     if (lowered(key).starts_with("computer\\")) key = key.substr(9);  // as regedit's address bar copies it
     const std::size_t slash = key.find('\\');
     if (slash == std::string::npos) return;

@@ -26,7 +26,6 @@ std::string quoteArg(const std::string& value) {
     if (!hasBlank(value)) return value;
     if (value.find('=') == std::string::npos) return '"' + value + '"';
     std::string quoted;
-    quoted.reserve(value.size() + 8);
     for (char c : value) {
         quoted += c;
         if (c == '=') quoted += '"';
@@ -39,7 +38,6 @@ std::string wrapIfBlank(const std::string& value) { return hasBlank(value) ? '"'
 
 std::string escapeQuotes(const std::string& text) {
     std::string escaped;
-    escaped.reserve(text.size() + 8);
     for (char c : text) {
         if (c == '"') escaped += '\\';
         escaped += c;

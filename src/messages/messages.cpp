@@ -132,7 +132,6 @@ void showMessageBox(Platform& platform, const std::string& text, const std::stri
 
 std::string utf16ToUtf8(const std::u16string& text) {
     std::string out;
-    out.reserve(text.size() * 3);
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t code = text[i];
         if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
@@ -148,7 +147,6 @@ std::string utf16ToUtf8(const std::u16string& text) {
 
 std::u16string utf8ToUtf16(const std::string& text) {
     std::u16string out;
-    out.reserve(text.size());
     std::size_t i = 0;
     while (i < text.size()) {
         const unsigned char lead = static_cast<unsigned char>(text[i]);

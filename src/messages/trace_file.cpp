@@ -42,7 +42,6 @@ void TraceFile::block(std::string_view title) {
 void TraceFile::value(std::string_view label, std::string_view text) {
     if (!file_) return;
     std::string out;
-    out.reserve(label.size() + text.size() + 5);
     out.append(label).append(": (").append(text).append(")\n");
     append(out);
 }

@@ -23,7 +23,7 @@ std::string_view asLine(std::string_view piece) {
 TextLineReader::TextLineReader(std::unique_ptr<InputFile> file) : file_(std::move(file)), buffer_(kBufferSize) {}
 
 bool TextLineReader::fill() {
-    if (atEnd_ || !file_) return false;
+    if (!file_) return false;
     if (begin_ > 0) {
         std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
         end_ -= begin_;
@@ -32,7 +32,6 @@ bool TextLineReader::fill() {
     if (end_ == buffer_.size()) return true;
     const std::size_t got = file_->read(buffer_.data() + end_, buffer_.size() - end_);
     if (got == 0) {
-        atEnd_ = true;
         file_.reset();
         return false;
     }
@@ -44,7 +43,7 @@ bool TextLineReader::nextLine(std::string_view& line) {
     // A piece takes at most 255 raw bytes (254 characters, the last one a
     // CR LF). Reads may deliver fewer bytes than asked for, so read until
     // that much is buffered or the file ends.
-    while (end_ - begin_ <= kLinePieceLength + 1 && !atEnd_ && fill()) {}
+    while (end_ - begin_ <= kLinePieceLength + 1 && fill()) {}
     if (begin_ == end_) return false;
 
     // Fast paths: a piece without Ctrl-Z and without CR, or whose only CR
@@ -79,14 +78,14 @@ bool TextLineReader::nextPieceSlow(std::string_view& line) {
         char c = buffer_[begin_];
         if (c == kCtrlZ) {
             // Text mode ends the file at a Ctrl-Z; nothing after it is read.
-            atEnd_ = true;
             file_.reset();
             end_ = begin_;
             break;
         }
         ++begin_;
+        // The piece's bytes are buffered already (nextLine reads 255 ahead),
+        // so the byte after a CR is there unless the file ends.
         if (c == '\r') {
-            if (begin_ == end_) fill();
             if (begin_ < end_ && buffer_[begin_] == '\n') {
                 ++begin_;
                 c = '\n';
@@ -108,7 +107,6 @@ std::unique_ptr<TextLineReader> openTextFile(Platform& platform, const std::stri
 
 std::string toTextModeBytes(std::string_view text) {
     std::string bytes;
-    bytes.reserve(text.size() + 16);
     for (char c : text) {
         if (c == '\n') bytes += '\r';
         bytes += c;

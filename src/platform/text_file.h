@@ -38,7 +38,6 @@ private:
     std::vector<char> buffer_;
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
-    bool atEnd_ = false;
     std::string scratch_;
 };
 

@@ -10,14 +10,15 @@ constexpr std::uint16_t kEnglish = 1033;
 constexpr std::uint16_t kChineseTraditional = 1028;
 constexpr std::uint16_t kChineseSimplified = 2052;
 
-// One table per primary language, except Chinese, which has two.
+// One table per primary language, except Chinese, which has two. English
+// needs no row: every lookup ends with it.
 struct PrimaryTable {
     std::uint16_t primary;
     std::uint16_t table;
 };
 constexpr PrimaryTable kPrimaryTables[] = {
-    {0x05, 1029}, {0x07, 1031}, {0x09, 1033}, {0x0A, 3082}, {0x0C, 1036}, {0x0E, 1038},
-    {0x10, 1040}, {0x11, 1041}, {0x12, 1042}, {0x15, 1045}, {0x16, 1046}, {0x19, 1049},
+    {0x05, 1029}, {0x07, 1031}, {0x0A, 3082}, {0x0C, 1036}, {0x0E, 1038}, {0x10, 1040},
+    {0x11, 1041}, {0x12, 1042}, {0x15, 1045}, {0x16, 1046}, {0x19, 1049},
 };
 
 constexpr std::uint16_t kPrimaryChinese = 0x04;

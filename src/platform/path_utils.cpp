@@ -40,8 +40,8 @@ std::string findProgram(Platform& platform, const std::string& name) {
                 ++pos;
                 continue;
             }
-            std::size_t end = list.find(';', pos);
-            if (end == std::string::npos) end = list.size();
+            // The last entry runs to the end of the list (end is npos).
+            const std::size_t end = list.find(';', pos);
             candidate = joinWithBackslash(codePage, list.substr(pos, end - pos), name);
             if (startsWith(candidate, ".\\") || startsWith(candidate, "..\\")) {
                 candidate = platform.currentDirectory() + '\\' + candidate;

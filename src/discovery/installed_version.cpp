@@ -59,9 +59,8 @@ void readConfigValue(Platform& platform, const std::string& path, std::string& o
     output.clear();
     std::string_view line;
     while (reader->nextLine(line)) {
-        if (!line.empty() && line[0] == '#') continue;
         // The key is compared over its own length: a longer key that starts
-        // with it matches too.
+        // with it matches too. A comment line ("#") never starts with it.
         if (line.substr(0, kDataLocationKey.size()) != kDataLocationKey) continue;
         const std::size_t equals = line.find('=');
         if (equals == std::string_view::npos) return;  // a key line without "=" ends the search
@@ -96,7 +95,7 @@ std::string unescapeDriveColon(const CodePage& codePage, const std::string& sour
 }
 
 std::string collapseSeparators(const CodePage& codePage, const std::string& source) {
-    if (source.size() < 2) return source;
+    // source[1] of a shorter string is its terminating NUL.
     std::string result;
     std::size_t i = 0;
     if (source[0] == '\\' && source[1] == '\\') {
@@ -107,7 +106,9 @@ std::string collapseSeparators(const CodePage& codePage, const std::string& sour
     for (std::size_t next = i; i < source.size(); i = next) {
         next = codePage.next(source, i);
         const char c = source[i];
-        if (next - i == 2 || !isSeparator(c)) {
+        // A character's lead byte is never a separator, and its trail byte is
+        // stepped over with it.
+        if (!isSeparator(c)) {
             result.append(source, i, next - i);
             lastKeptSeparator = false;
         } else if (lastKeptSeparator) {

@@ -82,7 +82,6 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments, CommandL
             break;
         case OptionKind::List:
             mode = option->collect;
-            break;
         }
     }
     return ParseResult::Continue;

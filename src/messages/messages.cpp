@@ -25,11 +25,11 @@ constexpr std::uint16_t kPrimaryChinese = 0x04;
 constexpr std::uint16_t kSubHongKong = 0x03;
 constexpr std::uint16_t kSubMacau = 0x05;
 
-// Entry `position` of an RT_STRING block: 16 counted UTF-16 texts in a row.
-// A block that ends early has no such entry.
+// Entry `position` (0 to 15) of an RT_STRING block: 16 counted UTF-16 texts
+// in a row. A block that ends early has no such entry.
 std::u16string blockEntry(const std::u16string& block, int position) {
     std::size_t at = 0;
-    for (int i = 0; i < 16 && at < block.size(); ++i) {
+    for (int i = 0; at < block.size(); ++i) {
         const std::size_t count = block[at++];
         if (count > block.size() - at) return std::u16string();
         if (i == position) return block.substr(at, count);
@@ -38,12 +38,13 @@ std::u16string blockEntry(const std::u16string& block, int position) {
     return std::u16string();
 }
 
-// Replaces the first conversion of format; "%%" stands for one "%".
+// Replaces the first conversion of format; "%%" stands for one "%". A "%"
+// at the very end meets the string's terminating NUL and stays as it is.
 std::string substitute(const std::string& format, const std::string& replacement) {
     std::string out;
     bool done = false;
     for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] != '%' || i + 1 == format.size()) {
+        if (format[i] != '%') {
             out += format[i];
             continue;
         }
@@ -107,7 +108,6 @@ std::uint16_t fallbackLanguage(std::uint16_t language) {
 }  // namespace
 
 std::string loadMessage(Platform& platform, MessageId id) {
-    if (id < 0) return std::string();
     const int blockNumber = id / 16 + 1;
     const int position = id % 16;
     const std::uint16_t user = platform.userDefaultLanguage();
@@ -135,7 +135,8 @@ std::string utf16ToUtf8(const std::u16string& text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t code = text[i];
-        if (code >= 0xD800 && code <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        // After the last unit comes the string's terminating NUL, no low surrogate.
+        if (code >= 0xD800 && code <= 0xDBFF && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
             code = 0x10000 + ((code - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (code >= 0xD800 && code <= 0xDFFF) {
@@ -167,27 +168,16 @@ std::u16string utf8ToUtf16(const std::string& text) {
             ++i;
             continue;
         }
+        // A byte that continues nothing (the string's terminating NUL among
+        // them) ends the sequence early, and leaves code below its minimum.
         std::size_t taken = 1;
-        bool valid = true;
         for (; taken <= extra; ++taken) {
-            if (i + taken >= text.size()) {
-                valid = false;
-                break;
-            }
             const unsigned char next = static_cast<unsigned char>(text[i + taken]);
-            if ((next & 0xC0) != 0x80) {
-                valid = false;
-                break;
-            }
+            if ((next & 0xC0) != 0x80) break;
             code = (code << 6) | (next & 0x3F);
         }
-        if (valid && (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))) valid = false;
-        if (!valid) {
-            appendUtf16(out, 0xFFFD);
-            i += taken;
-            continue;
-        }
-        appendUtf16(out, code);
+        const bool valid = code >= minimum && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        appendUtf16(out, valid ? code : 0xFFFD);
         i += taken;
     }
     return out;

@@ -13,8 +13,6 @@ bool isProgramFile(Platform& platform, const std::string& candidate) {
     return platform.pathKind(candidate) == PathKind::File;
 }
 
-bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
 }  // namespace
 
 std::string joinWithBackslash(const CodePage& codePage, const std::string& directory, const std::string& name) {
@@ -43,7 +41,7 @@ std::string findProgram(Platform& platform, const std::string& name) {
             // The last entry runs to the end of the list (end is npos).
             const std::size_t end = list.find(';', pos);
             candidate = joinWithBackslash(codePage, list.substr(pos, end - pos), name);
-            if (startsWith(candidate, ".\\") || startsWith(candidate, "..\\")) {
+            if (candidate.starts_with(".\\") || candidate.starts_with("..\\")) {
                 candidate = platform.currentDirectory() + '\\' + candidate;
             }
             if (isProgramFile(platform, candidate)) break;
@@ -89,7 +87,9 @@ int normalizePath(const CodePage& codePage, std::string& output, const std::stri
     for (std::size_t i = 0, next = 0; i < input.size(); i = next) {
         next = codePage.next(input, i);
         const char c = input[i];
-        if (next - i == 2 || !isSeparator(c)) {
+        // A character's lead byte is never a separator, and its trail byte is
+        // stepped over with it.
+        if (!isSeparator(c)) {
             onlySeparators = false;
             segment.append(input, i, next - i);
             continue;

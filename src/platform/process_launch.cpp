@@ -3,9 +3,6 @@
 namespace launcher {
 
 std::string resolveProgramFile(Platform& platform, const std::string& path) {
-    // Without a file name there is nothing to look for: an empty name must
-    // never find ".exe" or ".cmd" in the current directory.
-    if (path.empty()) return std::string();
     const CodePage codePage = platform.systemCodePage();
     const std::size_t slash = codePage.findLastOf(path, "\\/");
     std::string program = path;
@@ -22,6 +19,8 @@ std::string resolveProgramFile(Platform& platform, const std::string& path) {
             componentStart = 2;
         }
     }
+    // Without a file name there is nothing to look for: an empty name must
+    // never find ".exe" or ".cmd" in the current directory.
     if (componentStart == program.size()) return std::string();
     if (codePage.find(program, ".", componentStart) != std::string::npos) {
         return platform.pathKind(program) != PathKind::Missing ? program : std::string();

@@ -29,7 +29,6 @@ bool TextLineReader::fill() {
         end_ -= begin_;
         begin_ = 0;
     }
-    if (end_ == buffer_.size()) return true;
     const std::size_t got = file_->read(buffer_.data() + end_, buffer_.size() - end_);
     if (got == 0) {
         file_.reset();
@@ -78,8 +77,8 @@ bool TextLineReader::nextPieceSlow(std::string_view& line) {
         char c = buffer_[begin_];
         if (c == kCtrlZ) {
             // Text mode ends the file at a Ctrl-Z; nothing after it is read.
+            // The Ctrl-Z itself stays unread, so every later call stops here.
             file_.reset();
-            end_ = begin_;
             break;
         }
         ++begin_;

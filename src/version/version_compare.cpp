@@ -6,9 +6,11 @@ namespace {
 
 bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
-int compareNumbers(std::int32_t a, std::int32_t b) { return a < b ? -1 : (a > b ? 1 : 0); }
+// Only called for unequal numbers.
+int compareNumbers(std::int32_t a, std::int32_t b) { return a < b ? -1 : 1; }
 
-// Unsigned bytes; a proper prefix is the smaller.
+// Unsigned bytes; a proper prefix is the smaller. Only called for unequal
+// qualifiers, so one of them differs or is longer.
 int compareQualifiers(std::string_view a, std::string_view b) {
     const std::size_t common = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < common; ++i) {
@@ -16,7 +18,6 @@ int compareQualifiers(std::string_view a, std::string_view b) {
         const unsigned char y = static_cast<unsigned char>(b[i]);
         if (x != y) return x < y ? -1 : 1;
     }
-    if (a.size() == b.size()) return 0;
     return a.size() < b.size() ? -1 : 1;
 }
 

@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "config/launcher_ini.h"
+#include "config/text_rules.h"
 #include "golden.h"
+#include "launcher/command_line.h"
+#include "launcher/effective_settings.h"
 #include "launcher/launch_sequence.h"
 #include "memory_platform.h"
 #include "platform/text_file.h"
@@ -8,311 +12,254 @@
 namespace launcher {
 namespace {
 
-using testing::goldenSection;
 using testing::MemoryPlatform;
-using testing::StartedProcess;
 using Strings = std::vector<std::string>;
-
-const std::pair<RegistryHive, std::string> kAgentKey{RegistryHive::CurrentUser, "Software\\Quillmark"};
 
 // Lays down an agent of this version at C:\Agent, as its installer would.
 void installAgent(MemoryPlatform& platform, const std::string& version) {
-    platform.registry[kAgentKey] = {{"location", "C:\\Agent"}};
+    platform.registry[{RegistryHive::CurrentUser, "Software\\Quillmark"}] = {{"location", "C:\\Agent"}};
+    platform.addFile("C:\\img\\q.properties", "location=C:\\Agent\n");
     platform.addFile("C:\\Agent\\eclipse\\configuration\\config.ini", "tessa.appDataLocation=C\\:\\\\Data\n");
     platform.addFile("C:\\Data\\installed.xml", "<package id='com.norvex.tessa.agent' version='" + version + "'/>\n");
     platform.addFile("C:\\Agent\\eclipse\\agent.exe", "");
 }
 
-std::string iniFile(const std::string& installer, const std::string& mode) {
-    return "[INSTALLER]\nLOCATION=" + installer +
-           "\n[MANAGER]\nLOCATION_KEY=Software\\Quillmark\nVERSION=2.0\n"
-           "LAUNCHER=eclipse\\agent.exe\nMODE=" +
-           mode + "\n[COMMON]\nISADMIN=no\n";
-}
-
-// The row's whole trace: the shared head and the row's own section.
-std::string expectedTrace(const std::string& installer, const std::string& mode, const std::string& section) {
-    const std::string file = UNIT_EXPECTED_DIR "/traces.txt";
-    return goldenSection(file, "head", {{"${INSTALLER}", installer}, {"${MODE}", mode}}) + goldenSection(file, section);
-}
-
-struct Row {
-    const char* outcome;
-    std::string installer;
-    std::string mode;
-    std::function<void(MemoryPlatform&)> setup;
-    std::vector<int> exitCodes;  ///< installer first, then the agent's runs
-    int exitCode;
-    std::string box;  ///< "" for none
+// A run of the launcher as C:\img\setup.exe, beside an executable installer
+// and an MSI package. Its INI file names the agent's registry key.
+struct Given {
+    std::string location = "disk1\\inst.exe";  ///< the installer's
+    std::string ini;                           ///< lines after those of [MANAGER]
+    Strings args;                              ///< after argument 0 and "-log C:\t.log"
+    std::string before;                        ///< agent version installed before the run
+    std::string after;                         ///< agent version that the installer lays down
+    std::vector<int> codes;                    ///< exit codes of the children, in turn
+    std::string argument0 = "C:\\img\\setup.exe";
+};
+struct Expected {
+    int exit = 1;
+    std::string ran;   ///< the programs, in turn; "&" marks the one handed over to
+    std::string box;   ///< "title|text"
+    std::string ends;  ///< the end of the trace; empty when none is written
 };
 
-void PrintTo(const Row& row, std::ostream* out) { *out << row.outcome; }
+const std::string kAgent = "C:\\Agent\\eclipse\\agent.exe ";
+const std::string kSetup = "C:\\img\\disk1\\inst.exe ";
+const std::string kMsiexec = "C:\\Windows\\system32\\msiexec.exe ";
+const std::string kNotFound = "Error|Quillmark version 2.0 or later cannot be found.";
+const std::string kNoInstaller = "Agent is not installed.  Prepare to install.\nRunning in ";
+const std::string kNotDetected = " Mode.  \nAgent is not detected on the system. ";
 
-class LaunchOutcomes : public ::testing::TestWithParam<Row> {};
+const std::pair<Given, Expected> kOutcomes[] = {
+    // The whole trace of a run that sets every option and every INI key but
+    // the registry key, installs the agent, and finds it by the reference file.
+    {{.location = "agent.msi",
+      .ini = "LOCATION_KEY=\nLOCATION_FILE=<CURRDIR>q.properties\nLAUNCHER_SILENT=jre\\bin\\java.exe\n"
+             "INPUT_FILE=in.xml\nMODE= UNINSTALL \nARG=-m\n[INSTALLER]\nARG=A=1\nARG=B 2\nLICENSEACCEPTED=no\n"
+             "[COMMON]\nSILENT=false\nISADMIN=maybe\nAPPDATALOCATION=C:\\Data\\\nNL=fr_FR\n",
+      .args = {"-input", "sub\\..\\x.xml", "-silent", "-isAdmin", "-appDataLocation", "D:\\a d", "-nl", "de_DE",
+               "-licenseAccepted", "-installerArgs", "I=a b", "-managerArgs", "*.xml"},
+      .after = "2.0.1"},
+     {.exit = 0,
+      .ran = kMsiexec + "C:\\Agent\\jre\\bin\\java.exe ",
+      .ends = testing::goldenSection(UNIT_EXPECTED_DIR "/traces.txt", "installed")}},
+    {{.location = ""},
+     {.box = kNotFound, .ends = kNoInstaller + "INSTALL" + kNotDetected + "Install cannot continue \n"}},
+    {{.location = "", .ini = "MODE=UNINSTALL\n"},
+     {.box = kNotFound, .ends = kNoInstaller + "UNINSTALL" + kNotDetected + "Uninstall cannot continue \n"}},
+    {{.location = "", .ini = "MODE=EXTENSION\n"},
+     {.box = kNotFound + "  Check the product documentation for software prerequisites to ensure that your system "
+                         "meets the installation requirements.",
+      .ends = kNoInstaller + "EXTENSION" + kNotDetected + "Install cannot continue. \n"}},
+    {{.location = "disk1\\none.msi"},
+     {.box = "Error|The installer for Quillmark cannot be found.  \nInstaller Location=C:\\img\\disk1\\none.msi",
+      .ends = "MSI installer image is not found: C:\\img\\disk1\\none.msi\n"}},
+    {{.location = "disk2\\..\\disk1\\INST.MSI", .args = {"-silent"}},
+     {.ends = "Installer does not exist: C:\\img\\disk1\\INST.MSI\n"}},
+    {{.codes = {1602}}, {.exit = 1602, .ran = kSetup, .ends = "Install Cancelled by user \n"}},
+    {{.codes = {232}}, {.exit = 232, .ran = kSetup, .ends = "Install Cancelled by user \n"}},
+    {{.location = "agent.msi", .codes = {232}},
+     {.exit = 232,
+      .ran = kMsiexec,
+      .box = "Error|The installer encountered an error when installing Quillmark.  Installation has discontinued. "
+             "\nReturn Code=232",
+      .ends = "Error installing agent\n"}},
+    {{.after = "1.9.9"}, {.ran = kSetup, .box = kNotFound, .ends = "Correct agent cannot be found \n"}},
+    {{.ini = "LAUNCHER=eclipse\\none.exe\n", .before = "2.0"},
+     {.box = kNotFound, .ends = "Agent program cannot be found: C:\\Agent\\eclipse\\none.exe \n"}},
+    // 3010 and 1641: installed, and a restart is due; it stands in for a final 0.
+    {{.after = "2.0", .codes = {3010}}, {.exit = 3010, .ran = kSetup + "&" + kAgent, .ends = "isWait: (0)\n"}},
+    {{.after = "2.0", .codes = {3010, -1}}, {.exit = -1, .ran = kSetup + "&" + kAgent, .ends = "isWait: (0)\n"}},
+    {{.location = "agent.msi", .args = {"-wait"}, .after = "2.0", .codes = {1641, 23, 23, 0}},
+     {.exit = 1641, .ran = kMsiexec + kAgent + kAgent + kAgent, .ends = "isWait: (1)\n"}},
+    {{.location = "disk1\\inst", .ini = "LAUNCHER=jre\\bin\\java\n", .after = "2.0"},
+     {.exit = 0, .ran = kSetup + "&C:\\Agent\\jre\\bin\\java.exe ", .ends = "isWait: (0)\n"}},
+    // Boxes before the settings are known show even in silent runs.
+    {{.args = {"-silent", "-help"}},
+     {.exit = 0,
+      .box = "Usage:|setup [-h] [-input INPUT_FILE] [-silent] [-licenseAccepted] [-installerArgs arg1 arg2...] "
+             "[-managerArgs arg1 arg2 ...]"}},
+    {{.args = {"-silent"}, .argument0 = "C:\\img\\disk1\\inst"},
+     {.box = "|Cannot open INI file: C:\\img\\disk1\\inst.ini\n"}},
+};
 
-TEST_P(LaunchOutcomes, ExitCodeBoxAndWholeTrace) {
-    const Row& row = GetParam();
-    MemoryPlatform platform;
-    platform.admin = 1;
-    platform.addFile("C:\\img\\setup.exe", "");
-    platform.addFile("C:\\img\\setup.ini", iniFile(row.installer, row.mode));
-    platform.addFile("C:\\img\\disk1\\inst.exe", "");
-    platform.addFile("C:\\img\\agent.msi", "");
-    platform.systemDir = "C:\\Windows\\system32";
-    platform.addFile("C:\\Windows\\system32\\msiexec.exe", "");
-    platform.exitCodes = row.exitCodes;
-    if (row.setup) row.setup(platform);
-
-    LauncherState state;
-    const LaunchOutcome outcome =
-        runLaunchSequence(platform, state, {"C:\\img\\setup.exe", "-log", "C:\\t.log", "-wait"});
-    EXPECT_EQ(outcome.exitCode, row.exitCode);
-    EXPECT_FALSE(outcome.handedOver);
-    ASSERT_EQ(platform.boxes.size(), row.box.empty() ? 0u : 1u);
-    if (!row.box.empty()) {
-        EXPECT_EQ(platform.boxes[0].text, row.box);
-        EXPECT_EQ(platform.boxes[0].title, "Error");
-        EXPECT_EQ(platform.boxes[0].icon, BoxIcon::Error);
-    }
-    EXPECT_EQ(platform.written["C:\\t.log"], toTextModeBytes(expectedTrace(row.installer, row.mode, row.outcome)));
-}
-
-const std::string kNotFound = "Quillmark version 2.0 or later cannot be found.";
-const std::string kInstallerError =
-    "The installer encountered an error when installing Quillmark.  Installation has discontinued. \nReturn Code=";
-
-const auto installs = [](const std::string& version) {
-    return [version](MemoryPlatform& p) {
-        p.onProcess = [&p, version](const StartedProcess& process) {
-            if (process.program != "C:\\Agent\\eclipse\\agent.exe") installAgent(p, version);
+TEST(LaunchSequence, Outcomes) {
+    for (const auto& [given, expected] : kOutcomes) {
+        SCOPED_TRACE(expected.ends + expected.box);
+        MemoryPlatform platform;
+        for (const char* file : {"C:\\img\\setup.exe", "C:\\img\\disk1\\inst.exe", "C:\\img\\agent.msi",
+                                 "C:\\Windows\\system32\\msiexec.exe", "C:\\Agent\\jre\\bin\\java.exe"}) {
+            platform.addFile(file, "");
+        }
+        platform.addFile("C:\\img\\setup.ini", "[INSTALLER]\nLOCATION=" + given.location +
+                                                   "\n[MANAGER]\nLOCATION_KEY=Software\\Quillmark\nVERSION=2.0\n"
+                                                   "LAUNCHER=eclipse\\agent.exe\n" +
+                                                   given.ini);
+        if (!given.before.empty()) installAgent(platform, given.before);
+        platform.exitCodes = given.codes;
+        platform.onProcess = [&](const testing::StartedProcess& process) {
+            if (!given.after.empty() && !process.program.starts_with("C:\\Agent")) installAgent(platform, given.after);
         };
-    };
-};
+        Strings arguments{given.argument0, "-log", "C:\\t.log"};
+        arguments.insert(arguments.end(), given.args.begin(), given.args.end());
+        LauncherState state;
+        const LaunchOutcome outcome = runLaunchSequence(platform, state, arguments);
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, LaunchOutcomes,
-    ::testing::Values(
-        Row{"no installer, INSTALL", "", "", nullptr, {}, 1, kNotFound},
-        Row{"no installer, UNINSTALL", "", "UNINSTALL", nullptr, {}, 1, kNotFound},
-        Row{"no installer, EXTENSION",
-            "",
-            " EXTENSION",
-            nullptr,
-            {},
-            1,
-            "Quillmark version 2.0 or later cannot be found.  Check the product documentation for software "
-            "prerequisites to ensure that your system meets the installation requirements."},
-        Row{"MSI package missing",
-            "disk1\\missing.msi",
-            "",
-            nullptr,
-            {},
-            1,
-            "The installer for Quillmark cannot be found.  \nInstaller Location=C:\\img\\disk1\\missing.msi"},
-        Row{"installer missing",
-            "disk2\\..\\disk1\\INST.MSI",
-            "",
-            nullptr,
-            {},
-            1,
-            "The installer for Quillmark cannot be found.  \nInstaller Location=C:\\img\\disk1\\INST.MSI"},
-        Row{"installer cancelled", "disk1\\inst.exe", "", nullptr, {1602}, 1602, ""},
-        Row{"executable installer 232", "disk1\\inst.exe", "", nullptr, {232}, 232, ""},
-        Row{"MSI 232 is an error", "agent.msi", "", nullptr, {232}, 232, kInstallerError + "232"},
-        Row{"installer fails to start", "disk1\\inst.exe", "", nullptr, {-1}, -1, kInstallerError + "-1"},
-        Row{"agent still too old", "disk1\\inst.exe", "", installs("1.9.9"), {0}, 1, kNotFound},
-        Row{"agent program missing",
-            "agent.msi",
-            "",
-            [](MemoryPlatform& p) {
-                p.onProcess = [&p](const StartedProcess&) {
-                    installAgent(p, "2.0");
-                    p.files.erase("C:\\Agent\\eclipse\\agent.exe");
-                };
-            },
-            {0},
-            1,
-            kNotFound},
-        Row{"installed, agent restarted while it asks",
-            "disk1\\inst.exe",
-            "",
-            installs("2.0.0.beta1"),
-            {0, 23, 23, 7},
-            7,
-            ""}),
-    [](const ::testing::TestParamInfo<Row>& param) {
-        std::string name;
-        for (const char* c = param.param.outcome; *c; ++c)
-            name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
-        return name;
-    });
-
-class LaunchSequence : public ::testing::Test {
-protected:
-    void SetUp() override {
-        platform.addFile("C:\\img\\setup.exe", "");
-        platform.addFile("C:\\img\\setup.ini", iniFile("disk1\\inst.exe", ""));
-        installAgent(platform, "2.0");
-    }
-    LaunchOutcome run(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), "C:\\img\\setup.exe");
-        LauncherState state;  // every run starts afresh, as a new process would
-        return runLaunchSequence(platform, state, arguments);
-    }
-    MemoryPlatform platform;
-};
-
-TEST_F(LaunchSequence, InstalledAgentIsHandedOverWithoutLookingAtTheInstaller) {
-    const LaunchOutcome outcome = run({"-log", "C:\\t.log"});
-    EXPECT_EQ(outcome.exitCode, 0);
-    EXPECT_TRUE(outcome.handedOver);
-    ASSERT_EQ(platform.processes.size(), 1u);
-    EXPECT_FALSE(platform.processes[0].waited);
-    EXPECT_EQ(platform.processes[0].commandLine, "\"C:\\Agent\\eclipse\\agent.exe\"");
-    const std::string trace = platform.written["C:\\t.log"];
-    EXPECT_EQ(trace.find("installerArglist"), std::string::npos);
-    const std::string tail = toTextModeBytes(goldenSection(UNIT_EXPECTED_DIR "/traces.txt", "handed over, end"));
-    ASSERT_GT(trace.size(), tail.size());
-    EXPECT_EQ(trace.substr(trace.size() - tail.size()), tail);
-}
-
-TEST_F(LaunchSequence, WaitedAgentRunsAgainWithTheSameCommandWhileItExitsWith23) {
-    platform.exitCodes = {23, 23, 23, 0};
-    EXPECT_EQ(run({"-wait", "-managerArgs", "a b"}).exitCode, 0);
-    ASSERT_EQ(platform.processes.size(), 4u);
-    for (const StartedProcess& process : platform.processes) {
-        EXPECT_TRUE(process.waited);
-        EXPECT_EQ(process.commandLine, "\"C:\\Agent\\eclipse\\agent.exe\" \"a b\"");
-    }
-}
-
-TEST_F(LaunchSequence, ProgramsNamedWithoutExtensionAreFoundLikeTheStartFindsThem) {
-    platform.files["C:\\img\\setup.ini"] =
-        "[INSTALLER]\nLOCATION=disk1\\inst\n[MANAGER]\nLOCATION_KEY=Software\\Quillmark\n"
-        "VERSION=2.0\nLAUNCHER=eclipse\\agent\n";
-    platform.files.erase("C:\\Agent\\eclipse\\agent.exe");
-    platform.addFile("C:\\Agent\\eclipse\\agent.com", "");
-    EXPECT_EQ(run({"-wait"}).exitCode, 0);
-    ASSERT_EQ(platform.processes.size(), 1u);
-    EXPECT_EQ(platform.processes[0].program, "C:\\Agent\\eclipse\\agent.com");
-
-    platform.registry.clear();
-    platform.addFile("C:\\img\\disk1\\inst.cmd", "");
-    platform.exitCodes = {1602};
-    EXPECT_EQ(run({}).exitCode, 1602);  // the installer was run, not reported missing
-    EXPECT_EQ(platform.processes.back().program, "C:\\img\\disk1\\inst.cmd");
-    EXPECT_TRUE(platform.boxes.empty());
-}
-
-TEST_F(LaunchSequence, SecondLookupKeepsTheFirstLocationWhenTheKeyIsGone) {
-    installAgent(platform, "1.0");
-    platform.onProcess = [this](const StartedProcess& process) {
-        if (process.program != "C:\\img\\disk1\\inst.exe") return;
-        platform.registry.clear();  // the installer removed the key, and updated the agent in place
-        platform.files["C:\\Data\\installed.xml"] = "<package id='com.norvex.tessa.agent' version='2.0'/>\n";
-    };
-    platform.addFile("C:\\img\\disk1\\inst.exe", "");
-    EXPECT_EQ(run({"-wait"}).exitCode, 0);
-    ASSERT_EQ(platform.processes.size(), 2u);
-    EXPECT_EQ(platform.processes[1].program, "C:\\Agent\\eclipse\\agent.exe");
-}
-
-// 3010 and 1641 mean the installation succeeded and a restart is due: the
-// run goes on as after 0, and the restart code stands in for a final 0.
-TEST_F(LaunchSequence, InstallerThatAsksForARestart) {
-    struct RestartRow {
-        const char* what;
-        const char* installer;
-        int code;
-        bool installs;
-        bool wait;
-        std::vector<int> agent;
-        int exitCode;
-    };
-    const RestartRow rows[] = {
-        {"executable, handed over", "disk1\\inst.exe", 3010, true, false, {}, 3010},
-        {"MSI, handed over", "agent.msi", 1641, true, false, {}, 1641},
-        {"executable, agent ends with 0", "disk1\\inst.exe", 1641, true, true, {23, 0}, 1641},
-        {"MSI, agent ends with 5", "agent.msi", 3010, true, true, {5}, 5},
-        {"MSI, agent cannot start", "agent.msi", 3010, true, false, {-1}, -1},
-        {"executable, agent still missing", "disk1\\inst.exe", 3010, false, true, {}, 1},
-    };
-    platform.addFile("C:\\img\\disk1\\inst.exe", "");
-    platform.addFile("C:\\img\\agent.msi", "");
-    platform.addFile("C:\\Windows\\system32\\msiexec.exe", "");
-    for (const RestartRow& row : rows) {
-        SCOPED_TRACE(row.what);
-        platform.registry.clear();
-        platform.boxes.clear();
-        platform.processes.clear();
-        platform.files["C:\\img\\setup.ini"] = iniFile(row.installer, "");
-        platform.exitCodes = row.agent;
-        platform.exitCodes.insert(platform.exitCodes.begin(), row.code);
-        platform.onProcess = [&](const StartedProcess& process) {
-            if (row.installs && process.program != "C:\\Agent\\eclipse\\agent.exe") installAgent(platform, "2.0");
-        };
-        const LaunchOutcome outcome =
-            run(row.wait ? Strings{"-log", "C:\\t.log", "-wait"} : Strings{"-log", "C:\\t.log"});
-        EXPECT_EQ(outcome.exitCode, row.exitCode);
-        EXPECT_EQ(platform.processes.size(), 1 + (row.installs ? std::max<std::size_t>(row.agent.size(), 1) : 0));
-        EXPECT_EQ(platform.boxes.size(), row.installs ? 0u : 1u);
+        EXPECT_EQ(outcome.exitCode, expected.exit);
+        EXPECT_EQ(outcome.handedOver, expected.ran.find('&') != std::string::npos && expected.exit != -1);
         const std::string trace = platform.written["C:\\t.log"];
-        EXPECT_NE(trace.find("rc: (" + std::to_string(row.code) + ")\r\nInstallerProgram: ("), std::string::npos);
-        EXPECT_NE(trace.find("Installed Agent Info (after install agent)"), std::string::npos);
-        EXPECT_EQ(trace.find("Error installing agent"), std::string::npos);
+        std::string ran;
+        std::string box;
+        for (const testing::StartedProcess& process : platform.processes) {
+            ran += (process.waited ? "" : "&") + process.program + " ";
+            // The trace is on disk while a child runs: whole for the agent,
+            // up to its command for the installer.
+            EXPECT_TRUE(process.written == trace.size() ||
+                        trace.compare(process.written, 34, "\r\nReturn code of agent installer\r\n") == 0);
+        }
+        for (const testing::ShownBox& shown : platform.boxes) {
+            box += shown.title + "|" + shown.text;
+            EXPECT_EQ(shown.written, trace.size());
+            EXPECT_EQ(shown.icon, shown.title == "Usage:" ? BoxIcon::Information : BoxIcon::Error);
+        }
+        EXPECT_EQ(ran, expected.ran);
+        EXPECT_EQ(box, expected.box);
+        EXPECT_EQ(trace.empty(), expected.ends.empty());
+        EXPECT_TRUE(trace.ends_with(toTextModeBytes(expected.ends))) << trace;
     }
 }
 
-TEST_F(LaunchSequence, AgentThatCannotStart) {
-    platform.exitCodes = {-1};
-    EXPECT_EQ(run({}).exitCode, -1);
-    platform.exitCodes = {-1};
-    EXPECT_EQ(run({"-wait"}).exitCode, -1);
-    EXPECT_TRUE(platform.boxes.empty());
+using enum IniSection;
+using enum IniLineKind;
+
+TEST(LauncherIni, HowEachLineIsTaken) {
+    const std::tuple<const char*, IniSection, IniLineKind> kinds[] = {
+        {";VERSION=1", Manager, Comment},
+        {" ;VERSION=1", Manager, UnknownKey},
+        {"  [MANAGER]  ", None, Header},
+        {"[Manager]", Manager, OtherBracket},
+        {"[MANAGER]\t", Manager, OtherBracket},
+        {"\t[COMMON]", Manager, NoKey},
+        {"VERSION=1", None, OutsideSection},
+        {"\xEF\xBB\xBF[MANAGER]", None, OutsideSection},
+        {"VERSION", Manager, NoKey},
+        {"=VERSION=1", Manager, NoKey},
+        {"VERSION =1", Manager, UnknownKey},
+        {"version=1", Manager, UnknownKey},
+        {"VERSION=1", Common, UnknownKey},
+        {"VERSION= 1 ; r=s", Manager, Key},
+    };
+    for (const auto& [line, section, kind] : kinds) EXPECT_EQ(classifyIniLine(line, section).kind, kind) << line;
+    EXPECT_EQ(classifyIniLine(" [COMMON] ", Manager).header, Common);
+
+    MemoryPlatform platform;
+    platform.files["C:\\l.ini"] =
+        "  [MANAGER]  \n   \nARG=1\nARG=\nMODE= EXTENSION \nMODE=uninstall\nVERSION=" + std::string(246, 'x') +
+        "LAUNCHER=tail\n[Manager]\nVERSION=2\n[INSTALLER]\nARG=i\n";
+    IniValues values;
+    EXPECT_TRUE(readLauncherIni(platform, "C:\\l.ini", values));
+    EXPECT_TRUE(readLauncherIni(platform, "C:\\l.ini", values));  // a second read replaces the lists
+    EXPECT_FALSE(readLauncherIni(platform, "C:\\none.ini", values));
+    EXPECT_EQ(values.iniManagerVersion + "|" + values.iniManagerLauncher, std::string(246, 'x') + "|tail");
+    EXPECT_EQ(values.iniManagerArgs, (Strings{"1", ""}));
+    EXPECT_EQ(values.iniInstallerArgs, Strings{"i"});
+    EXPECT_EQ(values.iniMode, "uninstall");
+    EXPECT_EQ(values.mode, LaunchMode::EXTENSION);
+    LaunchMode mode = LaunchMode::INSTALL;
+    EXPECT_TRUE(parseLaunchMode(" UNINSTALL ", mode) && mode == LaunchMode::UNINSTALL && !parseLaunchMode("x", mode));
 }
 
-TEST_F(LaunchSequence, SilentRunsShowNoBoxAndWait) {
-    platform.files["C:\\img\\setup.ini"] = iniFile("", "") + "SILENT=Yes\n";
-    platform.registry.clear();
-    EXPECT_EQ(run({}).exitCode, 1);
-    platform.files["C:\\img\\setup.ini"] = iniFile("missing.exe", "");
-    EXPECT_EQ(run({"-silent"}).exitCode, 1);
-    EXPECT_TRUE(platform.boxes.empty());
+TEST(TextRules, KeyValueAndWords) {
+    std::string key = "k";
+    std::string value = "v";
+    EXPECT_EQ(splitKeyValue("=b", key, value) + splitKeyValue("ab", key, value), 2);
+    EXPECT_EQ(key + value, "kv");
+    EXPECT_EQ(splitKeyValue("a= b=c", key, value), 0);
+    EXPECT_EQ(key + "|" + value, "a| b=c");
+    for (const char* word : {"true", "TRUE", "yEs"}) EXPECT_TRUE(isTrueWord(word)) << word;
+    for (const char* word : {"", "yes ", " true", "xes", "yxs", "on"}) EXPECT_FALSE(isTrueWord(word)) << word;
+    for (const char* word : {"false", "FALSE", "No"}) EXPECT_TRUE(isFalseWord(word)) << word;
+    for (const char* word : {"nx", "maybe", "0"}) EXPECT_FALSE(isFalseWord(word)) << word;
+    EXPECT_TRUE(equalsAsciiIgnoringCase("AZ%Program", "az%pROGRAM"));
+    EXPECT_FALSE(equalsAsciiIgnoringCase("@[", "`{") || equalsAsciiIgnoringCase("a", "ab"));
 }
 
-TEST_F(LaunchSequence, BoxesBeforeTheSettingsAreAlwaysShown) {
-    EXPECT_EQ(run({"-silent", "-help", "-log", "C:\\t.log"}).exitCode, 0);
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].title, "Usage:");
-    EXPECT_TRUE(platform.written.empty());
-
-    platform.files.erase("C:\\img\\setup.ini");
-    EXPECT_EQ(run({"-silent", "-help"}).exitCode, 1);
-    ASSERT_EQ(platform.boxes.size(), 2u);
-    EXPECT_EQ(platform.boxes[1].text, "Cannot open INI file: C:\\img\\setup.ini\n");
-    EXPECT_EQ(platform.boxes[1].title, "");
+auto given(const CommandLineValues& v) {
+    return std::tie(v.argInputFile, v.argLogFile, v.argIsSilent, v.argIsUserAdmin, v.isDebug, v.isWait,
+                    v.argAppDataLocation, v.argNL, v.argLicenseAccepted, v.argInstallerArgs, v.argManagerArgs);
 }
 
-TEST_F(LaunchSequence, IdentityFromABareNameOrNothing) {
-    platform.addFile("C:\\work\\.\\setup.exe", "");
-    platform.addFile("C:\\work\\.\\setup.ini", iniFile("", ""));
-    LauncherState state;
-    EXPECT_EQ(runLaunchSequence(platform, state, {"setup"}).exitCode, 0);
-    EXPECT_EQ(state.launcherFullPath, "C:\\work\\.\\setup.exe");
-    EXPECT_EQ(state.launcherDir, "C:\\work\\.\\");
-    EXPECT_EQ(state.launcherName, "setup");
-
-    LauncherState unknown;
-    EXPECT_EQ(runLaunchSequence(platform, unknown, {"nowhere"}).exitCode, 1);
-    EXPECT_EQ(unknown.launcherFullPath + unknown.launcherDir + unknown.launcherFile + unknown.launcherName, "");
-    EXPECT_EQ(platform.boxes.back().text, "Cannot open INI file: .ini\n");
+// Every option is in the whole trace; these are the edges. Argument 0 is
+// the program's name, whatever it says.
+TEST(CommandLine, ValuesAndLists) {
+    const std::pair<Strings, CommandLineValues> rows[] = {
+        {{"-help", "-input", "-silent", "-log", "", "-Silent", "-wait", "-input"},
+         {.argInputFile = "-silent", .isDebug = 1, .isWait = 1}},
+        {{"-help", "-installerArgs", "/x", "-log", "t", "-managerArgs", "", "-help", "-installerArgs", "c"},
+         {.argInstallerArgs = {"/x", "-log", "t", "c"}, .argManagerArgs = {"", "-help"}}},
+    };
+    CommandLineValues values;
+    for (const auto& [arguments, expected] : rows) {
+        values = {};
+        EXPECT_EQ(parseCommandLine(arguments, values), ParseResult::Continue);
+        EXPECT_EQ(given(values), given(expected)) << ::testing::PrintToString(arguments);
+    }
+    for (const char* help : {"-help", "-?", "/help", "/?"}) {
+        EXPECT_EQ(parseCommandLine({"l", "-silent", help, "-log"}, values), ParseResult::HelpRequested) << help;
+    }
+    for (const char* other : {"-h", "-HELP", "--help", "/HELP"}) {
+        EXPECT_EQ(parseCommandLine({"l", other}, values), ParseResult::Continue) << other;
+    }
 }
 
-TEST_F(LaunchSequence, TraceThatCannotBeOpenedChangesNothing) {
-    platform.unwritablePaths.insert("C:\\nodir\\t.log");
-    platform.exitCodes = {5};
-    EXPECT_EQ(run({"-log", "C:\\nodir\\t.log", "-wait"}).exitCode, 5);
-    EXPECT_TRUE(platform.written.empty());
+TEST(EffectiveSettings, CommandLineFirstThenIniThenMachine) {
+    // What the INI file and the command line say, the machine's answer, and
+    // the settings: silent, dialogs, admin, license; data location; nl; input.
+    const std::tuple<IniValues, CommandLineValues, int, std::string> rows[] = {
+        {{.iniIsAdmin = "no"}, {}, 1, "0 1 0 0|||"},
+        {{.iniIsAdmin = "maybe"}, {.isWait = 1}, 7, "0 1 7 0|||"},  // IsUserAnAdmin's answer as it comes
+        {{.iniLicenseAccepted = "TRUE", .iniSilent = "YES", .iniIsAdmin = "Yes"}, {}, 0, "1 0 1 1|||"},
+        {{.iniManagerInput = "s/in", .iniAppDataLocation = "C:\\ini", .iniNL = "de"},
+         {},
+         0,
+         "0 1 0 0|C:\\ini|de|C:\\x\\s\\in"},
+        {{}, {.argInputFile = "D:/y/./%T%"}, 0, "0 1 0 0|||D:\\y\\%T%"},
+        // When normalising fails, the joined path stands as it is.
+        {{}, {.argInputFile = "..\\..\\..\\in"}, 0, "0 1 0 0|||C:\\x\\\\..\\..\\..\\in"},
+    };
+    for (const auto& [ini, arguments, machineAdmin, expected] : rows) {
+        MemoryPlatform platform;
+        platform.admin = machineAdmin;
+        LauncherState state;
+        state.launcherDir = "C:\\x\\";
+        static_cast<IniValues&>(state) = ini;
+        static_cast<CommandLineValues&>(state) = arguments;
+        resolveEffectiveSettings(platform, state);
+        EXPECT_EQ(std::to_string(state.isSilent) + " " + std::to_string(state.isDialogAllowed) + " " +
+                      std::to_string(state.isUserAdmin) + " " + std::to_string(state.isLicenseAccepted) + "|" +
+                      state.appDataLocation + "|" + state.nl + "|" + state.inputFile,
+                  expected);
+        EXPECT_EQ(state.isWait, arguments.isWait | state.isSilent);
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // under test asks for is recorded.
 #pragma once
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <optional>
@@ -20,6 +21,7 @@ struct ShownBox {
     std::string text;   ///< UTF-8
     std::string title;  ///< UTF-8
     BoxIcon icon;
+    std::size_t written = 0;  ///< bytes written to files before it showed
 };
 
 /// A process as the code under test started it.
@@ -27,6 +29,7 @@ struct StartedProcess {
     std::string program;
     std::string commandLine;
     bool waited;
+    std::size_t written = 0;  ///< bytes written to files before it started
 };
 
 /// A file read from memory in reads of at most nextSize() bytes each.
@@ -34,7 +37,12 @@ class MemoryInputFile : public InputFile {
 public:
     MemoryInputFile(std::string content, std::function<std::size_t()> nextSize)
         : content_(std::move(content)), nextSize_(std::move(nextSize)) {}
-    std::size_t read(char* buffer, std::size_t size) override;
+    std::size_t read(char* buffer, std::size_t size) override {
+        const std::size_t count = std::min({size, content_.size() - offset_, nextSize_()});
+        content_.copy(buffer, count, offset_);
+        offset_ += count;
+        return count;
+    }
 
 private:
     std::string content_;
@@ -49,7 +57,6 @@ public:
     // What the test sets up.
     std::map<std::string, std::string> files;  ///< path to content
     std::set<std::string> directories;
-    std::set<std::string> unwritablePaths;
     std::string currentDir = "C:\\work";
     std::map<std::string, std::string> environment = {{"PATH", "C:\\Windows\\system32;C:\\Windows"}};
     std::string systemDir = "C:\\Windows\\system32";
@@ -77,7 +84,9 @@ public:
     /// Adds a file and the directories above it.
     void addFile(const std::string& path, const std::string& content);
 
-    PathKind pathKind(const std::string& path) override;
+    PathKind pathKind(const std::string& path) override {
+        return files.count(path) ? PathKind::File : directories.count(path) ? PathKind::Directory : PathKind::Missing;
+    }
     std::unique_ptr<InputFile> openForReading(const std::string& path) override;
     std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
     std::string currentDirectory() override { return currentDir; }
@@ -85,7 +94,10 @@ public:
     std::string systemDirectory() override { return systemDir; }
     CodePage systemCodePage() override { return codePage; }
     std::string expandEnvironmentStrings(const std::string& text) override;
-    int pathIsRelative(const std::string& path) override;
+    /// The shell's rule: a leading backslash, or a drive and colon, is not relative.
+    int pathIsRelative(const std::string& path) override {
+        return path.starts_with('\\') || path.starts_with('/') || (path.size() >= 2 && path[1] == ':') ? 0 : 1;
+    }
     int isUserAnAdmin() override { return admin; }
     std::optional<std::string> specialFolder(Csidl csidl) override { return find(folders, csidl); }
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
@@ -96,10 +108,15 @@ public:
     }
     std::string systemCodePageToUtf8(const std::string& text) override;
     void messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) override;
-    int runAndWaitProcess(const std::string& program, const std::string& commandLine) override;
-    bool startProcess(const std::string& program, const std::string& commandLine) override;
+    int runAndWaitProcess(const std::string& program, const std::string& commandLine) override {
+        return nextExitCode({program, commandLine, true, bytesWritten()});
+    }
+    bool startProcess(const std::string& program, const std::string& commandLine) override {
+        return nextExitCode({program, commandLine, false, bytesWritten()}) != -1;
+    }
 
 private:
+    std::size_t bytesWritten() const;
     int nextExitCode(const StartedProcess& process);
     template <class Map>
     static std::optional<typename Map::mapped_type> find(const Map& map, const typename Map::key_type& key) {
@@ -107,15 +124,5 @@ private:
         return found == map.end() ? std::nullopt : std::optional<typename Map::mapped_type>(found->second);
     }
 };
-
-/// Returns the RT_STRING blocks of the real message table, by block and
-/// language, as the resource compiler lays them out.
-std::map<std::pair<int, std::uint16_t>, std::u16string> messageTableBlocks();
-
-/// Returns the text of a message as the table holds it (UTF-8), or empty.
-std::string tableMessage(std::uint16_t language, int id);
-
-/// Returns the languages of the message table, in the table's order.
-std::vector<std::uint16_t> tableLanguages();
 
 }  // namespace launcher::testing

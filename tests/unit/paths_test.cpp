@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include "commands/launch_commands.h"
+#include "commands/quoting.h"
+#include "discovery/installed_version.h"
+#include "memory_platform.h"
+#include "platform/path_utils.h"
+#include "platform/process_launch.h"
+
+namespace launcher {
+namespace {
+
+using testing::MemoryPlatform;
+using Strings = std::vector<std::string>;
+
+TEST(PathParts, SplitAndNormalize) {
+    // Each path, then its directory part, file part, name without extension,
+    // and the path without one final separator.
+    const std::array<std::string, 5> parts[] = {
+        {"C:\\a\\b.exe", "C:\\a\\", "b.exe", "C:\\a\\b", "C:\\a\\b.exe"},
+        {"C:\\a\\\\", "C:\\a\\\\", "", "C:\\a\\\\", "C:\\a\\"},
+        {"a.b.c", "", "a.b.c", "a.b", "a.b.c"},
+        {"setup.", "", "setup.", "setup.", "setup."},
+        {".profile", "", ".profile", "", ".profile"},
+        {"C:/a/b.exe/", "", "C:/a/b.exe/", "C:/a/b", "C:/a/b.exe"},
+    };
+    for (auto [path, dir, file, stem, trimmed] : parts) {
+        EXPECT_EQ(
+            directoryPart(CodePage(), path) + "|" + filePart(CodePage(), path) + "|" + stripExtension(CodePage(), path),
+            dir + "|" + file + "|" + stem);
+        stripTrailingSeparator(CodePage(), path);
+        EXPECT_EQ(path, trimmed);
+    }
+    // "!" marks an input that climbs above its first segment: it stays.
+    const std::pair<std::string, std::string> normalized[] = {
+        {"C:\\a\\b\\..\\c\\.\\d.exe", "C:\\a\\c\\d.exe"},
+        {"C:/a//b/./c", "C:\\a\\b\\c"},
+        {"\\\\server\\share\\..\\x", "\\\\server\\x"},
+        {"//server/share/x", "\\\\server\\share\\x"},
+        {"./a", "a"},
+        {"C:\\a\\..\\..\\b", "b"},
+        {"a\\b\\..", "a\\b\\.."},
+        {"a\\...\\b", "a\\...\\b"},
+        {"..\\x", "!"},
+        {"a/../../b", "!"},
+        {"/", "\\"},
+        {"C:\\a\\b\\..\\", "C:\\a"},
+    };
+    for (const auto& [input, output] : normalized) {
+        std::string out;
+        EXPECT_EQ(normalizePath(CodePage(), out, input), output == "!" ? 1 : 0) << input;
+        EXPECT_EQ(out, output == "!" ? input : output) << input;
+    }
+    // In double-byte code pages a character's second byte can be 0x5C, the
+    // backslash (表 of code page 932 is 0x95 0x5C): it is never a separator.
+    const CodePage dbcs = CodePage().withLeadBytes(0x81, 0xFE);
+    EXPECT_EQ(directoryPart(dbcs, "C:\\\x95\\x"), "C:\\");
+    EXPECT_EQ(collapseSeparators(dbcs, "C:\\\\\x95\\\\d") + "|" + unescapeDriveColon(dbcs, "\x95\\:"),
+              "C:\\\x95\\\\d|\x95\\:");
+    std::string out;
+    normalizePath(dbcs, out, "a\\\x95\\..\\b\\\x95\\");
+    stripTrailingSeparator(dbcs, out);
+    EXPECT_EQ(out, "a\\\x95\\..\\b\\\x95\\");
+    EXPECT_EQ(CodePage().find("abc", ""), std::string::npos);
+}
+
+// Programs as the launcher finds itself (findProgram) and as a start finds
+// a child (resolveProgramFile), among the files that exist.
+TEST(ProgramLookup, LikeTheShellAndLikeAStart) {
+    using Lookup = std::string (*)(Platform&, const std::string&);
+    const Lookup find = findProgram;
+    const Lookup start = resolveProgramFile;
+    const std::tuple<Lookup, const char*, Strings, const char*> rows[] = {
+        {find, "tools\\x.exe", {"C:\\work\\tools\\x.exe"}, "C:\\work\\tools\\x.exe"},
+        {find, "msiexec.exe", {"C:\\Windows\\system32\\msiexec.exe"}, "C:\\Windows\\system32\\msiexec.exe"},
+        {find, "\\x.exe", {"\\x.exe"}, "\\x.exe"},
+        {find, "D:x", {"D:x"}, "D:x"},
+        {find, "C:", {"C:\\work\\.\\C:"}, "C:\\work\\.\\C:"},  // two characters: a bare name
+        {find, "p.exe", {"C:\\work\\.\\p.exe", "C:\\Windows\\p.exe"}, "C:\\work\\.\\p.exe"},
+        {start, "C:\\x\\agent", {"C:\\x\\agent.exe", "C:\\x\\agent.com"}, "C:\\x\\agent.com"},
+        {start, "C:\\x\\agent", {"C:\\x\\agent", "C:\\x\\agent.cmd"}, "C:\\x\\agent.cmd"},
+        {start, "C:\\x.y\\agent", {"C:\\x.y\\agent.bat"}, "C:\\x.y\\agent.bat"},
+        {start, "C:/x/tool.v2/run", {"C:/x/tool.v2/run.exe"}, "C:/x/tool.v2/run.exe"},
+        {start, "C:\\x\\a.exe", {}, ""},
+        {start, "java.exe", {".\\java.exe"}, ".\\java.exe"},  // the current directory, never PATH
+        {start, "a", {".\\a.exe"}, ".\\a.exe"},
+        {start, ".\\setup", {".\\setup.exe"}, ".\\setup.exe"},
+        {start, "C:tool", {"C:tool.bat"}, "C:tool.bat"},
+        {start, "C:.b", {"C:.b"}, "C:.b"},
+        // No file name, no search: never .\.exe or C:\x\.cmd.
+        {start, "", {".\\.com", ".\\.exe", ".\\.bat", ".\\.cmd"}, ""},
+        {start, "C:\\x\\", {"C:\\x\\.exe"}, ""},
+        {start, "C:", {"C:.exe"}, ""},
+    };
+    for (const auto& [lookup, name, existing, found] : rows) {
+        MemoryPlatform platform;
+        for (const std::string& file : existing) platform.addFile(file, "");
+        EXPECT_EQ(lookup(platform, name), found) << name;
+    }
+}
+
+TEST(ProgramLookup, PathEntriesExistenceAndStarts) {
+    MemoryPlatform platform;
+    platform.environment["PATH"] = ";;C:\\tools;bin;..\\up;";
+    for (const char* file : {"bin\\b.exe", "C:\\work\\..\\up\\u.exe", "\\none.exe", "C:\\a\\?.exe"}) {
+        platform.addFile(file, "");
+    }
+    platform.directories.insert("C:\\tools\\b.exe");
+    EXPECT_EQ(findProgram(platform, "b.exe"), "bin\\b.exe");  // relative entry, returned relative
+    EXPECT_EQ(findProgram(platform, "u.exe") + findProgram(platform, "none.exe"), "C:\\work\\..\\up\\u.exe");
+    platform.currentDir = "C:\\";
+    platform.addFile("C:\\\\.\\root.exe", "");  // the backslash after the directory is always added
+    EXPECT_EQ(findProgram(platform, "root.exe"), "C:\\\\.\\root.exe");
+    platform.environment.clear();  // without PATH only the current directory is searched
+    EXPECT_EQ(findProgram(platform, "b.exe"), "");
+    platform.codePage = CodePage().withLeadBytes(0x81, 0xFE);  // a lead byte and ':' are one character
+    platform.addFile("C:\\\\.\\\x95:x.exe", "");
+    EXPECT_EQ(findProgram(platform, "\x95:x.exe"), "C:\\\\.\\\x95:x.exe");
+
+    EXPECT_TRUE(pathExists(platform, "C:\\a"));
+    EXPECT_FALSE(pathExists(platform, "C:\\a\\c.exe") || pathExists(platform, "C:\\a\\?.exe") ||
+                 pathExists(platform, "C:\\a\\*"));
+    EXPECT_EQ(isAbsolutePath(platform, "C:\\x") * 10 + isAbsolutePath(platform, "x"), 10);
+    EXPECT_EQ(runAndWait(platform, "C:\\x\\missing.exe", {}), -1);
+    EXPECT_EQ(startAndExit(platform, "C:\\x\\missing.exe", {}), StartResult::Failed);
+    platform.addFile("C:\\x\\agent.exe", "");
+    EXPECT_EQ(runAndWait(platform, "C:\\x\\agent", {"\"C:\\x\\agent\"", "a b", ""}), 0);
+    EXPECT_EQ(platform.processes.back().program + "|" + platform.processes.back().commandLine,
+              "C:\\x\\agent.exe|\"C:\\x\\agent\" a b ");
+}
+
+TEST(Commands, InstallerAgentAndLanguage) {
+    // The MSI command and the agent's are in the launch sequence's whole trace.
+    const std::pair<InstallerSettings, const char*> installers[] = {
+        {{.launcherDir = "C:\\img\\",
+          .iniInstallerLocation = "..\\up\\.\\AGENT.MSI",
+          .isSilent = 1,
+          .nl = "de_DE",
+          .appDataLocation = "C:\\D\\",
+          .iniInstallerArgs = {"A=\"1 2\"", "B"}},
+         "\"C:\\up\\AGENT.MSI\" /S /L1031 /v\"/qn A=\\\"\\\"1 2\\\"\\\" B STANDALONE=false "
+         "APPDATALOCATION=\\\"C:\\D\\\\\"\""},
+        {{.launcherDir = "C:\\img\\",
+          .iniInstallerLocation = "s.exe",
+          .argInstallerArgs = {"X"},
+          .iniInstallerArgs = {"Y"}},
+         "\"C:\\img\\s.exe\" /v\"X STANDALONE=false\""},
+    };
+    LaunchCommands commands;
+    for (const auto& [settings, line] : installers) {
+        buildInstallerCommand(CodePage(), settings, commands);
+        EXPECT_EQ(joinArgVector(commands.installerArglist), line);
+    }
+    // Without a system directory, no msiexec.exe is run from anywhere else.
+    MemoryPlatform platform;
+    platform.systemDir = "";
+    buildMsiCommand(
+        platform, {.launcherDir = "C:\\i g\\", .iniInstallerLocation = "a.msi", .iniInstallerArgs = {"X Y"}}, commands);
+    EXPECT_EQ(commands.InstallerProgram + joinArgVector(commands.installerArglist),
+              " /i \"C:\\i g\\a.msi\" \"X Y\" STANDALONE=false");
+    // The silent program only for silent runs; one final separator less.
+    buildAgentCommand(CodePage(),
+                      {.refLocation = "C:\\A\\",
+                       .iniManagerLauncher = "a.exe",
+                       .iniManagerLauncherSilent = "x.exe",
+                       .appDataLocation = "C:\\a=b c//"},
+                      commands);
+    EXPECT_EQ(joinArgVector(commands.agentArglist), "\"C:\\A\\a.exe\" -dataLocation C:\\a=\"b c/\"");
+    for (const char* yes : {"a.msi", "C:\\jre\\bin\\javaw.exe", "C:\\myjava", "javaw", "x\\java.exe"}) {
+        EXPECT_TRUE(isMsiPackage(yes) || isJavaRuntime(CodePage(), yes)) << yes;
+    }
+    for (const char* no : {".msi", "AGENT.MSI", "agent.msix", "", "C:\\jre\\bin\\Java.exe", "java.bat", "jav"}) {
+        EXPECT_FALSE(isMsiPackage(no) || isJavaRuntime(CodePage(), no)) << no;
+    }
+    const std::pair<const char*, const char*> locales[] = {
+        {"en_US", "1033"}, {"de_CH", "1031"}, {"da", "1033"},    {"es_MX", "1034"}, {"et", "1033"},
+        {"it", "1040"},    {"is", "1033"},    {"fr_CA", "1036"}, {"fi", "1033"},    {"ko", "1042"},
+        {"kk", "1033"},    {"ja_JP", "1041"}, {"jv", "1033"},    {"zh_TW", "1028"}, {"zh_T", "1028"},
+        {"zh_HK", "2052"}, {"zh", "2052"},    {"za", "1033"},    {"pt_BR", "1046"}, {"pt_B", "1046"},
+        {"pt_PT", "1033"}, {"pt", "1033"},    {"ru_RU", "1049"}, {"ro", "1033"},    {"pl", "1045"},
+        {"pa", "1033"},    {"hu", "1038"},    {"hr", "1033"},    {"cs_CZ", "1029"}, {"cy", "1033"},
+        {"DE", "1033"},    {"e", "1033"},     {"", ""},
+    };
+    for (const auto& [locale, id] : locales) EXPECT_STREQ(lcidForLocale(locale), id) << locale;
+}
+
+}  // namespace
+}  // namespace launcher

@@ -1,10 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/launcher_ini.h"
-#include "config/text_rules.h"
 #include "golden.h"
-#include "launcher/command_line.h"
-#include "launcher/effective_settings.h"
 #include "launcher/launch_sequence.h"
 #include "memory_platform.h"
 #include "platform/text_file.h"
@@ -62,7 +58,7 @@ const std::pair<Given, Expected> kOutcomes[] = {
      {.exit = 0,
       .ran = kMsiexec + "C:\\Agent\\jre\\bin\\java.exe ",
       .ends = testing::goldenSection(UNIT_EXPECTED_DIR "/traces.txt", "installed")}},
-    {{.location = ""},
+    {{.location = "", .args = {"-input"}},  // an option without its value is ignored
      {.box = kNotFound, .ends = kNoInstaller + "INSTALL" + kNotDetected + "Install cannot continue \n"}},
     {{.location = "", .ini = "MODE=UNINSTALL\n"},
      {.box = kNotFound, .ends = kNoInstaller + "UNINSTALL" + kNotDetected + "Uninstall cannot continue \n"}},
@@ -94,7 +90,7 @@ const std::pair<Given, Expected> kOutcomes[] = {
     {{.location = "disk1\\inst", .ini = "LAUNCHER=jre\\bin\\java\n", .after = "2.0"},
      {.exit = 0, .ran = kSetup + "&C:\\Agent\\jre\\bin\\java.exe ", .ends = "isWait: (0)\n"}},
     // Boxes before the settings are known show even in silent runs.
-    {{.args = {"-silent", "-help"}},
+    {{.args = {"-silent", "/?"}},
      {.exit = 0,
       .box = "Usage:|setup [-h] [-input INPUT_FILE] [-silent] [-licenseAccepted] [-installerArgs arg1 arg2...] "
              "[-managerArgs arg1 arg2 ...]"}},
@@ -145,120 +141,6 @@ TEST(LaunchSequence, Outcomes) {
         EXPECT_EQ(box, expected.box);
         EXPECT_EQ(trace.empty(), expected.ends.empty());
         EXPECT_TRUE(trace.ends_with(toTextModeBytes(expected.ends))) << trace;
-    }
-}
-
-using enum IniSection;
-using enum IniLineKind;
-
-TEST(LauncherIni, HowEachLineIsTaken) {
-    const std::tuple<const char*, IniSection, IniLineKind> kinds[] = {
-        {";VERSION=1", Manager, Comment},
-        {" ;VERSION=1", Manager, UnknownKey},
-        {"  [MANAGER]  ", None, Header},
-        {"[Manager]", Manager, OtherBracket},
-        {"[MANAGER]\t", Manager, OtherBracket},
-        {"\t[COMMON]", Manager, NoKey},
-        {"VERSION=1", None, OutsideSection},
-        {"\xEF\xBB\xBF[MANAGER]", None, OutsideSection},
-        {"VERSION", Manager, NoKey},
-        {"=VERSION=1", Manager, NoKey},
-        {"VERSION =1", Manager, UnknownKey},
-        {"version=1", Manager, UnknownKey},
-        {"VERSION=1", Common, UnknownKey},
-        {"VERSION= 1 ; r=s", Manager, Key},
-    };
-    for (const auto& [line, section, kind] : kinds) EXPECT_EQ(classifyIniLine(line, section).kind, kind) << line;
-    EXPECT_EQ(classifyIniLine(" [COMMON] ", Manager).header, Common);
-
-    MemoryPlatform platform;
-    platform.files["C:\\l.ini"] =
-        "  [MANAGER]  \n   \nARG=1\nARG=\nMODE= EXTENSION \nMODE=uninstall\nVERSION=" + std::string(246, 'x') +
-        "LAUNCHER=tail\n[Manager]\nVERSION=2\n[INSTALLER]\nARG=i\n";
-    IniValues values;
-    EXPECT_TRUE(readLauncherIni(platform, "C:\\l.ini", values));
-    EXPECT_TRUE(readLauncherIni(platform, "C:\\l.ini", values));  // a second read replaces the lists
-    EXPECT_FALSE(readLauncherIni(platform, "C:\\none.ini", values));
-    EXPECT_EQ(values.iniManagerVersion + "|" + values.iniManagerLauncher, std::string(246, 'x') + "|tail");
-    EXPECT_EQ(values.iniManagerArgs, (Strings{"1", ""}));
-    EXPECT_EQ(values.iniInstallerArgs, Strings{"i"});
-    EXPECT_EQ(values.iniMode, "uninstall");
-    EXPECT_EQ(values.mode, LaunchMode::EXTENSION);
-    LaunchMode mode = LaunchMode::INSTALL;
-    EXPECT_TRUE(parseLaunchMode(" UNINSTALL ", mode) && mode == LaunchMode::UNINSTALL && !parseLaunchMode("x", mode));
-}
-
-TEST(TextRules, KeyValueAndWords) {
-    std::string key = "k";
-    std::string value = "v";
-    EXPECT_EQ(splitKeyValue("=b", key, value) + splitKeyValue("ab", key, value), 2);
-    EXPECT_EQ(key + value, "kv");
-    EXPECT_EQ(splitKeyValue("a= b=c", key, value), 0);
-    EXPECT_EQ(key + "|" + value, "a| b=c");
-    for (const char* word : {"true", "TRUE", "yEs"}) EXPECT_TRUE(isTrueWord(word)) << word;
-    for (const char* word : {"", "yes ", " true", "xes", "yxs", "on"}) EXPECT_FALSE(isTrueWord(word)) << word;
-    for (const char* word : {"false", "FALSE", "No"}) EXPECT_TRUE(isFalseWord(word)) << word;
-    for (const char* word : {"nx", "maybe", "0"}) EXPECT_FALSE(isFalseWord(word)) << word;
-    EXPECT_TRUE(equalsAsciiIgnoringCase("AZ%Program", "az%pROGRAM"));
-    EXPECT_FALSE(equalsAsciiIgnoringCase("@[", "`{") || equalsAsciiIgnoringCase("a", "ab"));
-}
-
-auto given(const CommandLineValues& v) {
-    return std::tie(v.argInputFile, v.argLogFile, v.argIsSilent, v.argIsUserAdmin, v.isDebug, v.isWait,
-                    v.argAppDataLocation, v.argNL, v.argLicenseAccepted, v.argInstallerArgs, v.argManagerArgs);
-}
-
-// Every option is in the whole trace; these are the edges. Argument 0 is
-// the program's name, whatever it says.
-TEST(CommandLine, ValuesAndLists) {
-    const std::pair<Strings, CommandLineValues> rows[] = {
-        {{"-help", "-input", "-silent", "-log", "", "-Silent", "-wait", "-input"},
-         {.argInputFile = "-silent", .isDebug = 1, .isWait = 1}},
-        {{"-help", "-installerArgs", "/x", "-log", "t", "-managerArgs", "", "-help", "-installerArgs", "c"},
-         {.argInstallerArgs = {"/x", "-log", "t", "c"}, .argManagerArgs = {"", "-help"}}},
-    };
-    CommandLineValues values;
-    for (const auto& [arguments, expected] : rows) {
-        values = {};
-        EXPECT_EQ(parseCommandLine(arguments, values), ParseResult::Continue);
-        EXPECT_EQ(given(values), given(expected)) << ::testing::PrintToString(arguments);
-    }
-    for (const char* help : {"-help", "-?", "/help", "/?"}) {
-        EXPECT_EQ(parseCommandLine({"l", "-silent", help, "-log"}, values), ParseResult::HelpRequested) << help;
-    }
-    for (const char* other : {"-h", "-HELP", "--help", "/HELP"}) {
-        EXPECT_EQ(parseCommandLine({"l", other}, values), ParseResult::Continue) << other;
-    }
-}
-
-TEST(EffectiveSettings, CommandLineFirstThenIniThenMachine) {
-    // What the INI file and the command line say, the machine's answer, and
-    // the settings: silent, dialogs, admin, license; data location; nl; input.
-    const std::tuple<IniValues, CommandLineValues, int, std::string> rows[] = {
-        {{.iniIsAdmin = "no"}, {}, 1, "0 1 0 0|||"},
-        {{.iniIsAdmin = "maybe"}, {.isWait = 1}, 7, "0 1 7 0|||"},  // IsUserAnAdmin's answer as it comes
-        {{.iniLicenseAccepted = "TRUE", .iniSilent = "YES", .iniIsAdmin = "Yes"}, {}, 0, "1 0 1 1|||"},
-        {{.iniManagerInput = "s/in", .iniAppDataLocation = "C:\\ini", .iniNL = "de"},
-         {},
-         0,
-         "0 1 0 0|C:\\ini|de|C:\\x\\s\\in"},
-        {{}, {.argInputFile = "D:/y/./%T%"}, 0, "0 1 0 0|||D:\\y\\%T%"},
-        // When normalising fails, the joined path stands as it is.
-        {{}, {.argInputFile = "..\\..\\..\\in"}, 0, "0 1 0 0|||C:\\x\\\\..\\..\\..\\in"},
-    };
-    for (const auto& [ini, arguments, machineAdmin, expected] : rows) {
-        MemoryPlatform platform;
-        platform.admin = machineAdmin;
-        LauncherState state;
-        state.launcherDir = "C:\\x\\";
-        static_cast<IniValues&>(state) = ini;
-        static_cast<CommandLineValues&>(state) = arguments;
-        resolveEffectiveSettings(platform, state);
-        EXPECT_EQ(std::to_string(state.isSilent) + " " + std::to_string(state.isDialogAllowed) + " " +
-                      std::to_string(state.isUserAdmin) + " " + std::to_string(state.isLicenseAccepted) + "|" +
-                      state.appDataLocation + "|" + state.nl + "|" + state.inputFile,
-                  expected);
-        EXPECT_EQ(state.isWait, arguments.isWait | state.isSilent);
     }
 }
 

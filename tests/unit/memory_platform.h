@@ -1,5 +1,5 @@
-// An in-memory platform for host tests: files, registry, folders, string
-// tables and processes are what the test puts in, and everything the code
+// An in-memory platform for host tests: files, registry, string tables
+// and processes are what the test puts in, and everything the code
 // under test asks for is recorded.
 #pragma once
 
@@ -57,11 +57,8 @@ public:
     // What the test sets up.
     std::map<std::string, std::string> files;  ///< path to content
     std::set<std::string> directories;
-    std::string currentDir = "C:\\work";
     std::map<std::string, std::string> environment = {{"PATH", "C:\\Windows\\system32;C:\\Windows"}};
     std::string systemDir = "C:\\Windows\\system32";
-    int admin = 0;
-    std::map<int, std::string> folders;  ///< CSIDL to path
     /// (hive, key) to value name to data; a key listed here can be opened.
     /// The program's own view, and the 64-bit view.
     std::map<std::pair<RegistryHive, std::string>, std::map<std::string, std::string>> registry, registry64;
@@ -89,7 +86,7 @@ public:
     }
     std::unique_ptr<InputFile> openForReading(const std::string& path) override;
     std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
-    std::string currentDirectory() override { return currentDir; }
+    std::string currentDirectory() override { return "C:\\work"; }
     std::optional<std::string> environmentVariable(const std::string& name) override { return find(environment, name); }
     std::string systemDirectory() override { return systemDir; }
     CodePage systemCodePage() override { return codePage; }
@@ -98,8 +95,8 @@ public:
     int pathIsRelative(const std::string& path) override {
         return path.starts_with('\\') || path.starts_with('/') || (path.size() >= 2 && path[1] == ':') ? 0 : 1;
     }
-    int isUserAnAdmin() override { return admin; }
-    std::optional<std::string> specialFolder(Csidl csidl) override { return find(folders, csidl); }
+    int isUserAnAdmin() override { return 0; }
+    std::optional<std::string> specialFolder(Csidl) override { return std::nullopt; }  ///< none
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
                                    const std::string& valueName, std::size_t limitBytes) override;
     std::uint16_t userDefaultLanguage() override { return language; }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "config/text_rules.h"
 #include "discovery/agent_location.h"
 #include "discovery/installed_version.h"
 #include "discovery/property_list.h"
@@ -264,19 +265,6 @@ TEST(AgentFiles, InstalledVersionInTwoHops) {
               "C:\\img\\r.properties|" + config + "|C:\\D\\A|" + xml);
 }
 
-// The first placeholder of the table that occurs, at its first occurrence.
-TEST(AgentLocation, Placeholders) {
-    MemoryPlatform platform;
-    platform.folders = {{kCsidlPersonal, "C:\\D"}, {kCsidlProfile, "C:\\U"}, {kCsidlCommonAppData, "C:\\P"}};
-    EXPECT_EQ(expandFolderPlaceholders(platform, "<HOME>\\<HOME>", 0, "C:\\i\\"), "C:\\D\\<HOME>");
-    EXPECT_EQ(expandFolderPlaceholders(platform, "<APPDATA>\\<PROFILE>\\", 1, ""), "<APPDATA>\\C:\\U\\");
-    EXPECT_EQ(expandFolderPlaceholders(platform, "x<APPDATA>", 1, "") +
-                  expandFolderPlaceholders(platform, "<My Documents>", 0, ""),
-              "xC:\\PC:\\D");
-    // A folder the system cannot give leaves the placeholder, and its case counts.
-    EXPECT_EQ(expandFolderPlaceholders(platform, "<APPDATA>\\<AppData>", 0, "C:\\i\\"), "<APPDATA>\\<AppData>");
-}
-
 const std::string kNoValue = "(a key without the value)";
 
 TEST(AgentLocation, RegistryKeyOrReferenceFile) {
@@ -343,6 +331,9 @@ TEST(AgentLocation, RegistryKeyOrReferenceFile) {
         EXPECT_EQ(result.refLocation, row.location) << row.key << row.file << row.own.value_or("-");
         EXPECT_EQ(result.refVersion, "");
     }
+    // Variable names match in any case of the ASCII letters only.
+    EXPECT_TRUE(equalsAsciiIgnoringCase("AZ%Program", "az%pROGRAM"));
+    EXPECT_FALSE(equalsAsciiIgnoringCase("@[", "`{") || equalsAsciiIgnoringCase("a", "ab"));
 }
 
 }  // namespace

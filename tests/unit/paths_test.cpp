@@ -110,7 +110,8 @@ TEST(ProgramLookup, LikeTheShellAndLikeAStart) {
     // Wildcards name no file; a program that is not there does not start.
     MemoryPlatform platform;
     platform.addFile("C:\\a\\?.exe", "");
-    EXPECT_FALSE(pathExists(platform, "C:\\a\\?.exe") || pathExists(platform, "C:\\a\\*") || !pathExists(platform, "C:\\a"));
+    EXPECT_FALSE(pathExists(platform, "C:\\a\\?.exe") || pathExists(platform, "C:\\a\\*") ||
+                 !pathExists(platform, "C:\\a"));
     EXPECT_EQ(runAndWait(platform, "C:\\x\\missing.exe", {}), -1);
     EXPECT_EQ(startAndExit(platform, "C:\\x\\missing.exe", {}), StartResult::Failed);
     platform.addFile("C:\\x\\agent.exe", "");

@@ -1,21 +1,17 @@
 // Golden files: expected texts kept out of the C++, written as they are. A
 // line "=== <name>" starts a section; its text is every line up to the next
 // such line, each with its line feed. Lines before the first section are
-// remarks. Tokens such as ${IMAGE} stand for what varies between cases.
+// remarks.
 #pragma once
 
 #include <fstream>
 #include <string>
-#include <utility>
-#include <vector>
 
 namespace launcher::testing {
 
-using Tokens = std::vector<std::pair<std::string, std::string>>;
-
-/// Returns the section of the golden file with each token replaced, in the
-/// order of tokens; a missing section gives a text that names it.
-inline std::string goldenSection(const std::string& file, const std::string& name, const Tokens& tokens = {}) {
+/// Returns the section of the golden file; a missing section gives a text
+/// that names it.
+inline std::string goldenSection(const std::string& file, const std::string& name) {
     std::ifstream in(file, std::ios::binary);
     std::string line;
     std::string text = "(no section \"" + name + "\" in " + file + ")";
@@ -26,11 +22,6 @@ inline std::string goldenSection(const std::string& file, const std::string& nam
             inside = line.substr(4) == name;
         } else if (inside) {
             text += line + "\n";
-        }
-    }
-    for (const auto& [token, value] : tokens) {
-        for (std::size_t at = text.find(token); at != std::string::npos; at = text.find(token, at + value.size())) {
-            text.replace(at, token.size(), value);
         }
     }
     return text;

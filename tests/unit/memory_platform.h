@@ -58,7 +58,6 @@ public:
     std::map<std::string, std::string> files;  ///< path to content
     std::set<std::string> directories;
     std::map<std::string, std::string> environment = {{"PATH", "C:\\Windows\\system32;C:\\Windows"}};
-    std::string systemDir = "C:\\Windows\\system32";
     /// (hive, key) to value name to data; a key listed here can be opened.
     /// The program's own view, and the 64-bit view.
     std::map<std::pair<RegistryHive, std::string>, std::map<std::string, std::string>> registry, registry64;
@@ -88,7 +87,7 @@ public:
     std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
     std::string currentDirectory() override { return "C:\\work"; }
     std::optional<std::string> environmentVariable(const std::string& name) override { return find(environment, name); }
-    std::string systemDirectory() override { return systemDir; }
+    std::string systemDirectory() override { return "C:\\Windows\\system32"; }
     CodePage systemCodePage() override { return codePage; }
     std::string expandEnvironmentStrings(const std::string& text) override;
     /// The shell's rule: a leading backslash, or a drive and colon, is not relative.

@@ -55,23 +55,6 @@ TEST(TextLineReader, AppliesTextModeRules) {
     }
 }
 
-// The line forms are in the launch sequence's whole trace.
-TEST(TraceFile, OpenBufferAndClose) {
-    MemoryPlatform platform;
-    TraceFile trace;
-    trace.open(platform, "C:\\t.log");
-    trace.line("t\n");
-    trace.open(platform, "C:\\u.log");   // the first file gets all its lines
-    trace.line(std::string(8191, 'x'));  // buffered up to 8 KiB
-    EXPECT_EQ(platform.written["C:\\t.log"] + "|" + platform.written["C:\\u.log"], "t\r\n|");
-    trace.line("y");
-    EXPECT_EQ(platform.written["C:\\u.log"].size(), 8192u);
-    trace.close();
-    trace.line("after close\n");
-    trace.close();
-    EXPECT_EQ(platform.written["C:\\u.log"].size(), 8192u);
-}
-
 // Versions in ascending order: "<" stands between a version and the next
 // larger one, "=" between equal ones.
 TEST(CompareVersions, DocumentedOrder) {

@@ -82,11 +82,14 @@ const std::pair<Given, Expected> kOutcomes[] = {
     {{.after = "1.9.9"}, {.ran = kSetup, .box = kNotFound, .ends = "Correct agent cannot be found \n"}},
     {{.ini = "LAUNCHER=eclipse\\none.exe\n", .before = "2.0"},
      {.box = kNotFound, .ends = "Agent program cannot be found: C:\\Agent\\eclipse\\none.exe \n"}},
-    // 3010 and 1641: installed, and a restart is due; it stands in for a final 0.
+    // 3010 and 1641: installed, a restart is due; the code stands in for a final 0 only.
     {{.after = "2.0", .codes = {3010}}, {.exit = 3010, .ran = kSetup + "&" + kAgent, .ends = "isWait: (0)\n"}},
     {{.after = "2.0", .codes = {3010, -1}}, {.exit = -1, .ran = kSetup + "&" + kAgent, .ends = "isWait: (0)\n"}},
     {{.location = "agent.msi", .args = {"-wait"}, .after = "2.0", .codes = {1641, 23, 23, 0}},
      {.exit = 1641, .ran = kMsiexec + kAgent + kAgent + kAgent, .ends = "isWait: (1)\n"}},
+    {{.location = "agent.msi", .args = {"-wait"}, .after = "2.0", .codes = {3010, 5}},
+     {.exit = 5, .ran = kMsiexec + kAgent, .ends = "isWait: (1)\n"}},
+    {{.codes = {1641}}, {.ran = kSetup, .box = kNotFound, .ends = "Correct agent cannot be found \n"}},
     {{.location = "disk1\\inst", .ini = "LAUNCHER=jre\\bin\\java\n", .after = "2.0"},
      {.exit = 0, .ran = kSetup + "&C:\\Agent\\jre\\bin\\java.exe ", .ends = "isWait: (0)\n"}},
     // Boxes before the settings are known show even in silent runs.

@@ -13,6 +13,10 @@ using testing::MemoryPlatform;
 using Strings = std::vector<std::string>;
 
 TEST(PathParts, SplitAndNormalize) {
+    // The same cases in code pages 1252, 932, and 936, 949 and 950, whose
+    // lead bytes are all 0x81 to 0xFE.
+    const CodePage pages[] = {CodePage(), CodePage().withLeadBytes(0x81, 0x9F).withLeadBytes(0xE0, 0xFC),
+                              CodePage().withLeadBytes(0x81, 0xFE)};
     // Each path, then its directory part, file part, name without extension,
     // and the path without one final separator.
     const std::array<std::string, 5> parts[] = {
@@ -23,13 +27,6 @@ TEST(PathParts, SplitAndNormalize) {
         {".profile", "", ".profile", "", ".profile"},
         {"C:/a/b.exe/", "", "C:/a/b.exe/", "C:/a/b", "C:/a/b.exe"},
     };
-    for (auto [path, dir, file, stem, trimmed] : parts) {
-        EXPECT_EQ(
-            directoryPart(CodePage(), path) + "|" + filePart(CodePage(), path) + "|" + stripExtension(CodePage(), path),
-            dir + "|" + file + "|" + stem);
-        stripTrailingSeparator(CodePage(), path);
-        EXPECT_EQ(path, trimmed);
-    }
     // "!" marks an input that climbs above its first segment: it stays.
     const std::pair<std::string, std::string> normalized[] = {
         {"C:\\a\\b\\..\\c\\.\\d.exe", "C:\\a\\c\\d.exe"},
@@ -45,22 +42,30 @@ TEST(PathParts, SplitAndNormalize) {
         {"/", "\\"},
         {"C:\\a\\b\\..\\", "C:\\a"},
     };
-    for (const auto& [input, output] : normalized) {
-        std::string out;
-        EXPECT_EQ(normalizePath(CodePage(), out, input), output == "!" ? 1 : 0) << input;
-        EXPECT_EQ(out, output == "!" ? input : output) << input;
+    for (const CodePage& page : pages) {
+        for (auto [path, dir, file, stem, trimmed] : parts) {
+            EXPECT_EQ(directoryPart(page, path) + "|" + filePart(page, path) + "|" + stripExtension(page, path),
+                      dir + "|" + file + "|" + stem);
+            stripTrailingSeparator(page, path);
+            EXPECT_EQ(path, trimmed);
+        }
+        for (const auto& [input, output] : normalized) {
+            std::string out;
+            EXPECT_EQ(normalizePath(page, out, input), output == "!" ? 1 : 0) << input;
+            EXPECT_EQ(out, output == "!" ? input : output) << input;
+        }
     }
     // In double-byte code pages a character's second byte can be 0x5C, the
-    // backslash (表 of code page 932 is 0x95 0x5C): it is never a separator.
-    const CodePage dbcs = CodePage().withLeadBytes(0x81, 0xFE);
-    EXPECT_EQ(directoryPart(dbcs, "C:\\\x95\\x"), "C:\\");
-    EXPECT_EQ(collapseSeparators(dbcs, "C:\\\\\x95\\\\d") + "|" + unescapeDriveColon(dbcs, "\x95\\:"),
-              "C:\\\x95\\\\d|\x95\\:");
-    std::string out;
-    normalizePath(dbcs, out, "a\\\x95\\..\\b\\\x95\\");
-    stripTrailingSeparator(dbcs, out);
-    EXPECT_EQ(out, "a\\\x95\\..\\b\\\x95\\");
-    EXPECT_EQ(CodePage().find("abc", ""), std::string::npos);
+    // backslash (表 of code page 932 is 0x95 0x5C, ソ 0x83 0x5C): it is never a separator.
+    for (const CodePage& dbcs : {pages[1], pages[2]}) {
+        EXPECT_EQ(directoryPart(dbcs, "C:\\\x83\\x"), "C:\\");
+        EXPECT_EQ(collapseSeparators(dbcs, "C:\\\\\x95\\\\d") + "|" + unescapeDriveColon(dbcs, "\x95\\:"),
+                  "C:\\\x95\\\\d|\x95\\:");
+        std::string out;
+        normalizePath(dbcs, out, "a\\\x95\\..\\b\\\x95\\");
+        stripTrailingSeparator(dbcs, out);
+        EXPECT_EQ(out, "a\\\x95\\..\\b\\\x95\\");
+    }
 }
 
 // Programs as the launcher finds itself (findProgram) and as a start finds

@@ -87,7 +87,7 @@ std::string findings(const std::string& out) {
     return summary;
 }
 
-// A clean INI file: the mistakes below are changes to it.
+// A clean INI file: the "change" cases of expected/cases.txt edit it.
 const std::string kClean =
     "[INSTALLER]\n"                           // 1
     "LOCATION=disk1\\setup.exe\n"             // 2

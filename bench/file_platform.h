@@ -21,12 +21,13 @@ public:
     std::optional<std::string> environmentVariable(const std::string&) override { unused("environmentVariable"); }
     std::string systemDirectory() override { unused("systemDirectory"); }
     CodePage systemCodePage() override { return CodePage(); }
-    std::string expandEnvironmentStrings(const std::string&) override { unused("expandEnvironmentStrings"); }
+    std::u16string expandEnvironmentStrings(const std::u16string&) override { unused("expandEnvironmentStrings"); }
+    Narrowed toSystemCodePage(std::u16string_view, bool) override { unused("toSystemCodePage"); }
+    std::optional<std::u16string> shortPathName(const std::u16string&) override { unused("shortPathName"); }
     int pathIsRelative(const std::string&) override { unused("pathIsRelative"); }
     int isUserAnAdmin() override { unused("isUserAnAdmin"); }
-    std::optional<std::string> specialFolder(Csidl) override { unused("specialFolder"); }
-    RegistryRead readRegistryValue(RegistryHive, RegistryView, const std::string&, const std::string&,
-                                   std::size_t) override {
+    std::optional<std::u16string> specialFolder(Csidl) override { unused("specialFolder"); }
+    RegistryRead readRegistryValue(RegistryHive, RegistryView, const std::string&, const std::string&) override {
         unused("readRegistryValue");
     }
     std::uint16_t userDefaultLanguage() override { unused("userDefaultLanguage"); }

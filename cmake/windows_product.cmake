@@ -45,7 +45,7 @@ set_source_files_properties("${CMAKE_CURRENT_BINARY_DIR}/launcher.rc" PROPERTIES
     OBJECT_DEPENDS "${LAUNCHER_MANIFEST};${LAUNCHER_ICON};${LAUNCHER_MESSAGES}")
 target_compile_options(launcher PRIVATE ${LAUNCHER_SIZE_FLAGS})
 target_link_libraries(launcher PRIVATE launcher_core_small shell32 shlwapi advapi32 user32 kernel32)
-target_link_options(launcher PRIVATE ${LAUNCHER_LINK_OPTIONS})
+target_link_options(launcher PRIVATE ${LAUNCHER_LINK_OPTIONS} -municode)
 launcher_warnings(launcher)
 
 # The release archive: cmake --build --preset win32 --target release

@@ -156,8 +156,8 @@ void fuzz_version_compare(std::string_view input) {
 // file undoes -silent, and a silent run waits and allows no box.
 void fuzz_command_line(std::string_view input) {
     const std::string_view line = splitAt(input, '\x1e')[0];
-    std::vector<std::string> arguments = {"C:\\image\\setup.exe"};
-    for (const std::string_view argument : splitAt(line, '\0')) arguments.emplace_back(argument);
+    std::vector<CommandArgument> arguments = {std::string("C:\\image\\setup.exe")};
+    for (const std::string_view argument : splitAt(line, '\0')) arguments.emplace_back(std::string(argument));
     Machine machine;
     machine.files["setup.ini"] = input.substr(std::min(input.size(), line.size() + 1));
     LauncherState state;

@@ -6,6 +6,7 @@
 #include "check/findings.h"
 #include "check/ini_lint.h"
 #include "config/text_rules.h"
+#include "messages/messages.h"
 #include "platform/path_utils.h"
 
 namespace launcher::check {
@@ -198,15 +199,15 @@ int EnvPlatform::pathIsRelative(const std::string& path) {
     return 1;
 }
 
-std::optional<std::string> EnvPlatform::specialFolder(Csidl csidl) {
+std::optional<std::u16string> EnvPlatform::specialFolder(Csidl csidl) {
     const auto found = settings_.folders.find(csidl);
     if (found == settings_.folders.end()) return std::nullopt;
-    return found->second;
+    return utf8ToUtf16(found->second);
 }
 
 // The file describes one registry, which both views see.
 RegistryRead EnvPlatform::readRegistryValue(RegistryHive hive, RegistryView, const std::string& key,
-                                            const std::string& valueName, std::size_t limitBytes) {
+                                            const std::string& valueName) {
     RegistryRead read;
     const std::string name = (hive == RegistryHive::LocalMachine ? "hklm\\" : "hkcu\\") + lowered(key);
     const auto found = settings_.registry.find(name);
@@ -215,16 +216,16 @@ RegistryRead EnvPlatform::readRegistryValue(RegistryHive hive, RegistryView, con
     const auto value = found->second.find(lowered(valueName));
     if (value == found->second.end()) return read;
     read.valueFound = true;
-    if (value->second.size() + 1 > limitBytes) return read;
     read.valueRead = true;
-    read.data = value->second;
+    read.data = utf8ToUtf16(value->second);
     return read;
 }
 
 std::string EnvPlatform::systemCodePageToUtf8(const std::string& text) { return asUtf8(text); }
 
-std::string EnvPlatform::expandEnvironmentStrings(const std::string& text) {
+std::u16string EnvPlatform::expandEnvironmentStrings(const std::u16string& wide) {
     // %NAME% of a set variable is replaced; anything else stays as written.
+    const std::string text = utf16ToUtf8(wide);
     std::string result;
     std::size_t at = 0;
     for (std::size_t open = text.find('%'); open != std::string::npos; open = text.find('%', at)) {
@@ -234,7 +235,11 @@ std::string EnvPlatform::expandEnvironmentStrings(const std::string& text) {
         result.append(text, at, open - at).append(value ? *value : text.substr(open, close - open + 1));
         at = close + 1;
     }
-    return result.append(text, at, std::string::npos);
+    return utf8ToUtf16(result.append(text, at, std::string::npos));
+}
+
+Narrowed EnvPlatform::toSystemCodePage(std::u16string_view text, bool) {
+    return {utf16ToUtf8(std::u16string(text)), true};
 }
 
 }  // namespace launcher::check

@@ -52,12 +52,15 @@ public:
     std::optional<std::string> environmentVariable(const std::string& name) override;
     std::string systemDirectory() override { return settings_.systemDir; }
     CodePage systemCodePage() override { return CodePage(); }
-    std::string expandEnvironmentStrings(const std::string& text) override;
+    std::u16string expandEnvironmentStrings(const std::u16string& text) override;
+    /// The machine's code page is taken to have every character: texts stay UTF-8.
+    Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) override;
+    std::optional<std::u16string> shortPathName(const std::u16string&) override { return std::nullopt; }
     int pathIsRelative(const std::string& path) override;
     int isUserAnAdmin() override { return settings_.admin; }
-    std::optional<std::string> specialFolder(Csidl csidl) override;
+    std::optional<std::u16string> specialFolder(Csidl csidl) override;
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                   const std::string& valueName, std::size_t limitBytes) override;
+                                   const std::string& valueName) override;
     std::uint16_t userDefaultLanguage() override { return settings_.language; }
     std::optional<std::u16string> stringBlock(int, std::uint16_t) override { return std::nullopt; }
     std::string systemCodePageToUtf8(const std::string& text) override;

@@ -161,7 +161,7 @@ Explanation explainRun(Platform& platform, const std::string& launcherPath, cons
         return explanation;
     }
 
-    std::vector<std::string> arguments{launcherPath};
+    std::vector<CommandArgument> arguments{launcherPath};
     arguments.insert(arguments.end(), options.begin(), options.end());
     Section outcome{"outcome", {}};
     if (parseCommandLine(arguments, state) == ParseResult::HelpRequested) {

@@ -20,15 +20,21 @@ public:
     }
     std::string systemDirectory() override { return inner_.systemDirectory(); }
     CodePage systemCodePage() override { return inner_.systemCodePage(); }
-    std::string expandEnvironmentStrings(const std::string& text) override {
+    std::u16string expandEnvironmentStrings(const std::u16string& text) override {
         return inner_.expandEnvironmentStrings(text);
+    }
+    Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) override {
+        return inner_.toSystemCodePage(text, bestFit);
+    }
+    std::optional<std::u16string> shortPathName(const std::u16string& path) override {
+        return inner_.shortPathName(path);
     }
     int pathIsRelative(const std::string& path) override { return inner_.pathIsRelative(path); }
     int isUserAnAdmin() override { return inner_.isUserAnAdmin(); }
-    std::optional<std::string> specialFolder(Csidl csidl) override { return inner_.specialFolder(csidl); }
+    std::optional<std::u16string> specialFolder(Csidl csidl) override { return inner_.specialFolder(csidl); }
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                   const std::string& valueName, std::size_t limitBytes) override {
-        return inner_.readRegistryValue(hive, view, key, valueName, limitBytes);
+                                   const std::string& valueName) override {
+        return inner_.readRegistryValue(hive, view, key, valueName);
     }
     std::uint16_t userDefaultLanguage() override { return inner_.userDefaultLanguage(); }
     std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) override {

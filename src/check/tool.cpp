@@ -10,7 +10,9 @@
 #include "check/image_files.h"
 #include "check/ini_lint.h"
 #include "check/read_only_platform.h"
+#include "messages/messages.h"
 #include "platform/path_utils.h"
+#include "platform/spelled_path.h"
 
 namespace launcher::check {
 
@@ -64,21 +66,29 @@ std::string parseOptions(const std::vector<std::string>& arguments, Options& opt
     return std::string();
 }
 
+// Host paths from UTF-8 and back, whatever the host's own encoding.
+fs::path hostPath(const std::string& utf8) { return fs::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string utf8Of(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 // Returns an error, or empty when the image was found.
 std::string locate(const std::string& given, Image& image) {
     std::error_code ec;
-    const fs::file_status status = fs::status(given, ec);
+    const fs::file_status status = fs::status(hostPath(given), ec);
     if (!fs::exists(status)) return "no such file or folder";
     const bool folder = fs::is_directory(status);
     if (!folder && !fs::is_regular_file(status)) return "not a regular file";
-    image.folder = fs::absolute(folder ? fs::path(given) : fs::path(given).parent_path(), ec).lexically_normal();
+    image.folder = fs::absolute(folder ? hostPath(given) : hostPath(given).parent_path(), ec).lexically_normal();
     if (image.folder.filename().empty()) image.folder = image.folder.parent_path();
     std::vector<std::string> names;
     for (const fs::directory_entry& entry : fs::directory_iterator(image.folder, ec)) {
-        if (entry.is_regular_file(ec)) names.push_back(entry.path().filename().string());
+        if (entry.is_regular_file(ec)) names.push_back(utf8Of(entry.path().filename()));
     }
     if (!folder) {
-        image.ini = fs::path(given).filename().string();
+        image.ini = utf8Of(hostPath(given).filename());
         image.display = given;
         image.exe = stripExtension(CodePage(), image.ini) + ".exe";
         for (const std::string& name : names) {
@@ -94,7 +104,7 @@ std::string locate(const std::string& given, Image& image) {
     }
     image.ini = chosen->ini;
     image.exe = chosen->exe;
-    image.display = (fs::path(given) / image.ini).string();
+    image.display = utf8Of(hostPath(given) / hostPath(image.ini));
     if (!chosen->others.empty()) {
         std::string others;
         for (const std::string& other : chosen->others) others += (others.empty() ? "" : ", ") + other;
@@ -113,11 +123,32 @@ int fail(const Options& options, const std::string& file, const std::string& err
 }
 
 std::string readEnvFile(const std::string& path, EnvSettings& settings) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file || fs::is_directory(path)) return "cannot be read";
+    std::ifstream file(hostPath(path), std::ios::binary);
+    if (!file || fs::is_directory(hostPath(path))) return "cannot be read";
     std::ostringstream text;
     text << file.rdbuf();
-    return parseEnvText(text.str(), fs::absolute(path).parent_path().string(), settings);
+    return parseEnvText(text.str(), utf8Of(fs::absolute(hostPath(path)).parent_path()), settings);
+}
+
+// The texts of findings and explanations come from the INI file and from
+// the launcher's own functions, in the machine's code page; the tool writes
+// UTF-8. File names and notes are UTF-8 already.
+void toUtf8(Platform& machine, std::vector<Finding>& findings) {
+    for (Finding& finding : findings) {
+        for (std::string* text : {&finding.message, &finding.effect, &finding.fix}) {
+            *text = machine.systemCodePageToUtf8(*text);
+        }
+    }
+}
+
+void toUtf8(Platform& machine, std::vector<Section>& sections) {
+    for (Section& section : sections) {
+        for (Field& field : section.fields) {
+            field.text = machine.systemCodePageToUtf8(field.text);
+            field.note = machine.systemCodePageToUtf8(field.note);
+            for (std::string& item : field.list) item = machine.systemCodePageToUtf8(item);
+        }
+    }
 }
 
 }  // namespace
@@ -141,7 +172,7 @@ int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
     // environment file names.
     std::unique_ptr<EnvPlatform> described;
     Platform* machine = native;
-    std::string windowsFolder = image.folder.string();
+    std::string windowsFolder;
     if (native == nullptr || !options.envFile.empty()) {
         EnvSettings settings;
         if (!options.envFile.empty()) {
@@ -151,20 +182,33 @@ int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
             }
         }
         windowsFolder = settings.image;
-        described = std::make_unique<EnvPlatform>(settings, image.folder.string());
+        described = std::make_unique<EnvPlatform>(settings, utf8Of(image.folder));
         machine = described.get();
     }
-    const std::string named = windowsFolder;
-    normalizePath(CodePage(), windowsFolder, named);
+    // Files of the image as the machine names them: on Windows with short
+    // names where its code page lacks a character.
+    const auto windowsPath = [&](const std::string& name) {
+        return described ? windowsFolder + "\\" + name
+                         : spellPath(*machine, utf8ToUtf16(utf8Of(image.folder / hostPath(name)))).text;
+    };
+    if (described) {
+        const std::string named = windowsFolder;
+        // A folder that climbs above its first part stays as written.
+        (void)normalizePath(machine->systemCodePage(), windowsFolder, named);
+    } else {
+        windowsFolder = directoryPart(machine->systemCodePage(), windowsPath(image.ini));
+        stripTrailingSeparator(machine->systemCodePage(), windowsFolder);
+    }
     ReadOnlyPlatform platform(*machine);
-    const std::string iniPath = windowsFolder + "\\" + image.ini;
+    const std::string iniPath = windowsPath(image.ini);
     if (const std::string error = checkReadableText(platform, iniPath); !error.empty()) {
         return fail(options, image.display, error, out);
     }
 
     if (options.explain) {
-        Explanation explanation = explainRun(platform, windowsFolder + "\\" + image.exe, options.launcherOptions);
+        Explanation explanation = explainRun(platform, windowsPath(image.exe), options.launcherOptions);
         explanation.notes = image.notes;
+        toUtf8(*machine, explanation.sections);
         out << (options.json ? renderJson(explanation) : renderText(explanation));
         return explanation.error.empty() ? kExitClean : kExitUnreadable;
     }
@@ -172,6 +216,7 @@ int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
     report.file = image.display;
     report.notes = image.notes;
     report.findings = lintIniFile(platform, iniPath, windowsFolder + "\\");
+    toUtf8(*machine, report.findings);
     out << (options.json ? renderJson(report) : renderText(report));
     return exitCodeOf(report);
 }

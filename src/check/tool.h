@@ -10,7 +10,8 @@
 
 namespace launcher::check {
 
-/// Runs launcher-check on its arguments (the program name not included).
+/// Runs launcher-check on its arguments (the program name not included),
+/// in UTF-8.
 /// Reports go to out; usage errors to err. native is the machine's own
 /// platform (Windows), or null where only an environment file can
 /// describe a machine. Returns the exit code.

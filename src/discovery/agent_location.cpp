@@ -7,6 +7,7 @@
 #include "config/text_rules.h"
 #include "discovery/installed_version.h"
 #include "discovery/property_list.h"
+#include "platform/spelled_path.h"
 
 namespace launcher {
 
@@ -20,42 +21,52 @@ constexpr FolderPlaceholder kPlaceholders[] = {
     {"<APPDATA>", PlaceholderFolder::AppData},
 };
 
-std::optional<std::string> folderPath(Platform& platform, PlaceholderFolder folder, int isUserAdmin,
-                                      const std::string& launcherDir) {
+std::optional<std::u16string> folderPath(Platform& platform, PlaceholderFolder folder, int isUserAdmin) {
     switch (folder) {
     case PlaceholderFolder::Documents:
         return platform.specialFolder(kCsidlPersonal);
     case PlaceholderFolder::Profile:
         return platform.specialFolder(kCsidlProfile);
-    case PlaceholderFolder::LauncherDir:
-        return launcherDir;
     case PlaceholderFolder::AppData:
         return platform.specialFolder(isUserAdmin ? kCsidlCommonAppData : kCsidlAppData);
+    case PlaceholderFolder::LauncherDir:
+        break;
     }
     return std::nullopt;
+}
+
+bool equalsIgnoringAsciiCase(std::u16string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i] >= u'a' && a[i] <= u'z' ? a[i] - u'a' + u'A' : a[i];
+        const char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
+        if (x != static_cast<unsigned char>(y)) return false;
+    }
+    return true;
 }
 
 // A 64-bit package means the 64-bit folders by %ProgramFiles% and
 // %CommonProgramFiles%. In this 32-bit program those variables name the
 // "(x86)" folders; ProgramW6432 and CommonProgramW6432 name the others.
-std::string withSixtyFourBitFolders(Platform& platform, const CodePage& codePage, const std::string& text) {
-    constexpr std::pair<std::string_view, std::string_view> kFolders[] = {{"ProgramFiles", "ProgramW6432"},
-                                                                          {"CommonProgramFiles", "CommonProgramW6432"}};
-    std::string result;
+std::u16string withSixtyFourBitFolders(Platform& platform, const std::u16string& text) {
+    constexpr std::pair<std::string_view, std::u16string_view> kFolders[] = {
+        {"ProgramFiles", u"ProgramW6432"}, {"CommonProgramFiles", u"CommonProgramW6432"}};
+    std::u16string result;
     std::size_t at = 0;
-    for (std::size_t open = codePage.find(text, "%"); open != std::string::npos;) {
-        const std::size_t close = codePage.find(text, "%", open + 1);
-        if (close == std::string::npos) break;
-        const std::string_view name = std::string_view(text).substr(open + 1, close - open - 1);
+    for (std::size_t open = text.find(u'%'); open != std::u16string::npos;) {
+        const std::size_t close = text.find(u'%', open + 1);
+        if (close == std::u16string::npos) break;
+        const std::u16string_view name = std::u16string_view(text).substr(open + 1, close - open - 1);
         for (const auto& [folder, sixtyFour] : kFolders) {
-            if (!equalsAsciiIgnoringCase(name, folder) || !platform.environmentVariable(std::string(sixtyFour)))
+            if (!equalsIgnoringAsciiCase(name, folder) ||
+                !platform.environmentVariable(std::string(sixtyFour.begin(), sixtyFour.end())))
                 continue;
             result.append(text, at, open + 1 - at).append(sixtyFour);
             at = close;
         }
-        open = codePage.find(text, "%", close + 1);
+        open = text.find(u'%', close + 1);
     }
-    return result.append(text, at, std::string::npos);
+    return result.append(text, at, std::u16string::npos);
 }
 
 // The text with the first occurrence of pattern that begins on a character
@@ -78,41 +89,52 @@ const FolderPlaceholder* replacedPlaceholder(const CodePage& codePage, const std
     return nullptr;
 }
 
-std::string expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
+SpelledPath expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
                                      const std::string& launcherDir) {
     const CodePage codePage = platform.systemCodePage();
     const FolderPlaceholder* placeholder = replacedPlaceholder(codePage, text);
-    if (placeholder == nullptr) return text;
-    const std::optional<std::string> folder = folderPath(platform, placeholder->folder, isUserAdmin, launcherDir);
+    if (placeholder == nullptr) return {text};
+    if (placeholder->folder == PlaceholderFolder::LauncherDir) {
+        return {replaceFirst(codePage, text, placeholder->text, launcherDir)};
+    }
+    const std::optional<std::u16string> folder = folderPath(platform, placeholder->folder, isUserAdmin);
     // Without the folder the placeholder stays, so that no unintended file
     // (one relative to the working directory) is read.
-    return folder ? replaceFirst(codePage, text, placeholder->text, *folder) : text;
+    if (!folder) return {text};
+    const SpelledPath spelled = spellPath(platform, *folder);
+    return {replaceFirst(codePage, text, placeholder->text, spelled.text), spelled.named};
 }
 
-void readRegistryString(Platform& platform, RegistryHive hive, const std::string& key, const std::string& valueName,
+bool readRegistryString(Platform& platform, RegistryHive hive, const std::string& key, const std::string& valueName,
                         std::string& output) {
-    RegistryRead read = platform.readRegistryValue(hive, RegistryView::Own, key, valueName, kRegistryValueLimit);
+    RegistryRead read = platform.readRegistryValue(hive, RegistryView::Own, key, valueName);
     bool sixtyFourBit = false;
     if (!read.valueFound) {
         // A 32-bit launcher on 64-bit Windows reads the 32-bit view; an agent
         // whose 64-bit package registered it is found in the other view. A
         // value of the first view, even an empty one, is never looked past.
-        const RegistryRead other =
-            platform.readRegistryValue(hive, RegistryView::SixtyFourBit, key, valueName, kRegistryValueLimit);
+        RegistryRead other = platform.readRegistryValue(hive, RegistryView::SixtyFourBit, key, valueName);
         if (other.keyOpened && (other.valueFound || !read.keyOpened)) {
-            read = other;
+            read = std::move(other);
             sixtyFourBit = true;
         }
     }
-    if (!read.keyOpened) return;
-    output = read.valueRead ? read.data : std::string();
-    // %ProgramFiles%\Quillmark as Windows expands it; the result must fit
-    // the same limit as a value read as it stands.
-    if (read.valueRead && read.expandable) {
-        if (sixtyFourBit) output = withSixtyFourBitFolders(platform, platform.systemCodePage(), output);
-        output = platform.expandEnvironmentStrings(output);
-        if (output.size() + 1 > kRegistryValueLimit) output.clear();
+    if (!read.keyOpened) return true;
+    output.clear();
+    // The value must fit the limit as the system code page spells it, as
+    // it stands and again as a path.
+    if (!read.valueRead || platform.toSystemCodePage(read.data, false).text.size() + 1 > kRegistryValueLimit)
+        return true;
+    std::u16string path = read.data;
+    // %ProgramFiles%\Quillmark as Windows expands it.
+    if (read.expandable) {
+        if (sixtyFourBit) path = withSixtyFourBitFolders(platform, path);
+        path = platform.expandEnvironmentStrings(path);
     }
+    SpelledPath spelled = spellPath(platform, path);
+    if (spelled.text.size() + 1 > kRegistryValueLimit) return true;
+    output = std::move(spelled.text);
+    return spelled.named;
 }
 
 void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources& sources, AgentDiscovery& result,
@@ -126,7 +148,8 @@ void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources
     if (!sources.iniManagerLocationKey.empty()) {
         // The registry key comes first; the reference file is not read then.
         const RegistryHive hive = sources.isUserAdmin ? RegistryHive::LocalMachine : RegistryHive::CurrentUser;
-        readRegistryString(platform, hive, sources.iniManagerLocationKey, "location", result.refLocation);
+        const bool named =
+            readRegistryString(platform, hive, sources.iniManagerLocationKey, "location", result.refLocation);
         if (record) {
             record->registryKey =
                 (hive == RegistryHive::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
@@ -134,13 +157,16 @@ void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources
         }
         trace.line("Get current agent location from Registry: \n");
         trace.value("iniManagerLocationKey", sources.iniManagerLocationKey);
+        if (!named) tracePathWithoutShortForm(trace, result.refLocation);
     } else if (!sources.iniManagerLocationFile.empty()) {
-        const std::string refFile = expandFolderPlaceholders(platform, sources.iniManagerLocationFile,
+        const SpelledPath refFile = expandFolderPlaceholders(platform, sources.iniManagerLocationFile,
                                                              sources.isUserAdmin, sources.launcherDir);
-        readProperty(platform, refFile, "location", result.refLocation);
+        // A file that cannot be opened leaves the location as it was.
+        (void)readProperty(platform, refFile.text, "location", result.refLocation);
         trace.line("Get current agent location from Reference File: \n");
-        trace.value("refFile", refFile);
-        if (record) record->refFile = refFile;
+        trace.value("refFile", refFile.text);
+        if (!refFile.named) tracePathWithoutShortForm(trace, refFile.text);
+        if (record) record->refFile = refFile.text;
     }
     result.refVersion = installedAgentVersion(platform, trace, result.refLocation, record).value_or(std::string());
 }

@@ -8,6 +8,7 @@
 #include "discovery/installed_version.h"
 #include "messages/trace_file.h"
 #include "platform/platform.h"
+#include "platform/spelled_path.h"
 
 namespace launcher {
 
@@ -46,22 +47,24 @@ inline constexpr std::size_t kRegistryValueLimit = 255;
 void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources& sources, AgentDiscovery& result,
                         LookupRecord* record = nullptr);
 
-/// Reads the string value into output, from the program's own registry view
-/// or, when the key or the value is missing there, from the 64-bit view:
-/// untouched when the key opens in neither, empty when the value is missing
-/// or longer than 254 bytes. A REG_EXPAND_SZ value is expanded; an
-/// expansion longer than 254 bytes gives empty.
-void readRegistryString(Platform& platform, RegistryHive hive, const std::string& key, const std::string& valueName,
-                        std::string& output);
+/// Reads the string value, a path, into output, from the program's own
+/// registry view or, when the key or the value is missing there, from the
+/// 64-bit view: untouched when the key opens in neither, empty when the
+/// value is missing or longer than 254 bytes. A REG_EXPAND_SZ value is
+/// expanded; the path is spelled as spellPath does, and one longer than 254
+/// bytes gives empty. Returns false when the path cannot be named (output
+/// then holds it with "?").
+[[nodiscard]] bool readRegistryString(Platform& platform, RegistryHive hive, const std::string& key,
+                                      const std::string& valueName, std::string& output);
 
 /// Returns the placeholder that expandFolderPlaceholders replaces in text:
 /// the first of the table that occurs; null when none does.
 const FolderPlaceholder* replacedPlaceholder(const CodePage& codePage, const std::string& text);
 
 /// Returns text with the first occurrence of the first placeholder of the
-/// table that occurs in it replaced; a folder the system cannot deliver
-/// leaves the placeholder as written.
-std::string expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
+/// table that occurs in it replaced by its folder, spelled as spellPath
+/// does; a folder the system cannot deliver leaves the placeholder as written.
+SpelledPath expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
                                      const std::string& launcherDir);
 
 }  // namespace launcher

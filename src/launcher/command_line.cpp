@@ -21,6 +21,7 @@ struct Option {
     std::string CommandLineValues::*text = nullptr;
     int CommandLineValues::*flag = nullptr;
     CollectMode collect = CollectMode::NONE;
+    bool isPath = false;  ///< the value names a file or folder
 };
 
 const Option kOptions[] = {
@@ -28,8 +29,8 @@ const Option kOptions[] = {
     {"-?", OptionKind::Help},
     {"/help", OptionKind::Help},
     {"/?", OptionKind::Help},
-    {"-input", OptionKind::Value, &CommandLineValues::argInputFile},
-    {"-appDataLocation", OptionKind::Value, &CommandLineValues::argAppDataLocation},
+    {"-input", OptionKind::Value, &CommandLineValues::argInputFile, nullptr, CollectMode::NONE, true},
+    {"-appDataLocation", OptionKind::Value, &CommandLineValues::argAppDataLocation, nullptr, CollectMode::NONE, true},
     {"-nl", OptionKind::Value, &CommandLineValues::argNL},
     {"-silent", OptionKind::Flag, nullptr, &CommandLineValues::argIsSilent},
     {"-wait", OptionKind::Flag, nullptr, &CommandLineValues::isWait},
@@ -37,7 +38,7 @@ const Option kOptions[] = {
     {"-licenseAccepted", OptionKind::Flag, nullptr, &CommandLineValues::argLicenseAccepted},
     {"-installerArgs", OptionKind::List, nullptr, nullptr, CollectMode::INSTALLER_ARGS},
     {"-managerArgs", OptionKind::List, nullptr, nullptr, CollectMode::MANAGER_ARGS},
-    {"-log", OptionKind::Value, &CommandLineValues::argLogFile, &CommandLineValues::isDebug},
+    {"-log", OptionKind::Value, &CommandLineValues::argLogFile, &CommandLineValues::isDebug, CollectMode::NONE, true},
 };
 
 const Option* findOption(const std::string& argument) {
@@ -49,16 +50,25 @@ const Option* findOption(const std::string& argument) {
 
 }  // namespace
 
-ParseResult parseCommandLine(const std::vector<std::string>& arguments, CommandLineValues& values) {
+std::vector<CommandArgument> commandArguments(Platform& platform, const std::vector<std::u16string>& arguments) {
+    std::vector<CommandArgument> converted;
+    for (const std::u16string& argument : arguments) {
+        converted.emplace_back(platform.toSystemCodePage(argument, true).text, spellPath(platform, argument));
+    }
+    return converted;
+}
+
+ParseResult parseCommandLine(const std::vector<CommandArgument>& arguments, CommandLineValues& values) {
     CollectMode mode = CollectMode::NONE;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
+        const std::string& argument = arguments[i].text;
         const Option* option = findOption(argument);
         if (mode != CollectMode::NONE) {
             // Collecting: only the two list words are recognised any more.
             if (option != nullptr && option->kind == OptionKind::List) {
                 mode = option->collect;
             } else if (mode == CollectMode::INSTALLER_ARGS) {
+                // Passed on as Windows spelled them, whatever the code page lacks.
                 values.argInstallerArgs.push_back(argument);
             } else {
                 values.argManagerArgs.push_back(argument);
@@ -73,7 +83,13 @@ ParseResult parseCommandLine(const std::vector<std::string>& arguments, CommandL
             // The next argument is the value, whatever it looks like; an
             // option at the very end is ignored entirely.
             if (i + 1 < arguments.size()) {
-                values.*(option->text) = arguments[++i];
+                const SpelledPath& path = arguments[++i].path;
+                if (option->isPath) {
+                    values.*(option->text) = path.text;
+                    if (!path.named) values.pathsWithoutShortForm.push_back(path.text);
+                } else {
+                    values.*(option->text) = arguments[i].text;
+                }
                 if (option->flag != nullptr) values.*(option->flag) = 1;
             }
             break;

@@ -105,8 +105,8 @@ LaunchOutcome startAgent(Platform& platform, LauncherState& state) {
     return LaunchOutcome{code, false};
 }
 
-LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vector<std::string>& arguments) {
-    resolveLauncherIdentity(platform, arguments.empty() ? std::string() : arguments[0], state);
+LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vector<CommandArgument>& arguments) {
+    resolveLauncherIdentity(platform, arguments.empty() ? std::string() : arguments[0].path.text, state);
     const std::string iniPath = state.launcherDir + state.launcherName + ".ini";
     if (!readLauncherIni(platform, iniPath, state)) {
         // The settings are not known yet: this box is shown even when the
@@ -124,6 +124,7 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
         trace.open(platform, state.argLogFile);
         writeStartBlocks(trace, state);
     }
+    for (const std::string& path : state.pathsWithoutShortForm) tracePathWithoutShortForm(trace, path);
     resolveEffectiveSettings(platform, state);
     writeModeBlock(trace, state);
 
@@ -232,7 +233,8 @@ void setLauncherIdentity(const CodePage& codePage, const std::string& fullPath, 
     identity.launcherName = stripExtension(codePage, identity.launcherFile);
 }
 
-LaunchOutcome runLaunchSequence(Platform& platform, LauncherState& state, const std::vector<std::string>& arguments) {
+LaunchOutcome runLaunchSequence(Platform& platform, LauncherState& state,
+                                const std::vector<CommandArgument>& arguments) {
     const LaunchOutcome outcome = runSteps(platform, state, arguments);
     state.traceFile.close();
     return outcome;

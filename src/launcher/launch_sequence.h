@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "launcher/command_line.h"
 #include "launcher/launcher_state.h"
 #include "platform/platform.h"
 
@@ -58,6 +59,7 @@ void setLauncherIdentity(const CodePage& codePage, const std::string& fullPath, 
 
 /// Runs the launch sequence on the arguments (element 0 is the program
 /// name as given) and returns the process's exit code.
-LaunchOutcome runLaunchSequence(Platform& platform, LauncherState& state, const std::vector<std::string>& arguments);
+LaunchOutcome runLaunchSequence(Platform& platform, LauncherState& state,
+                                const std::vector<CommandArgument>& arguments);
 
 }  // namespace launcher

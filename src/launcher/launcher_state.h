@@ -43,6 +43,8 @@ struct CommandLineValues {
     int argLicenseAccepted = 0;
     std::vector<std::string> argInstallerArgs;
     std::vector<std::string> argManagerArgs;
+    /// Path values that cannot be named (see SpelledPath), for the trace.
+    std::vector<std::string> pathsWithoutShortForm;
 };
 
 /// The settings that the rest of the run reads, merged from both sources.

@@ -58,4 +58,8 @@ void TraceFile::list(std::string_view label, const std::vector<std::string>& ele
 
 void TraceFile::line(std::string_view sentence) { append(sentence); }
 
+void tracePathWithoutShortForm(TraceFile& trace, const std::string& path) {
+    trace.line("Path has no short form: " + path + "\n");
+}
+
 }  // namespace launcher

@@ -46,4 +46,8 @@ private:
     std::string pending_;
 };
 
+/// Writes the line that names a path which the system code page cannot
+/// spell and which has no short name, as the code page spells it.
+void tracePathWithoutShortForm(TraceFile& trace, const std::string& path);
+
 }  // namespace launcher

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/code_page.h"
 
@@ -38,9 +39,15 @@ enum Csidl : int {
 struct RegistryRead {
     bool keyOpened = false;   ///< the key could be opened for reading
     bool valueFound = false;  ///< the key holds a value of that name
-    bool valueRead = false;   ///< the value existed and fitted the byte limit
+    bool valueRead = false;   ///< the value existed and could be read
     bool expandable = false;  ///< the value is of type REG_EXPAND_SZ
-    std::string data;         ///< the value's bytes up to the first NUL
+    std::u16string data;      ///< the value's text up to the first NUL, as Windows keeps it
+};
+
+/// Text converted from UTF-16 into the system code page.
+struct Narrowed {
+    std::string text;
+    bool exact = true;  ///< every character has its own counterpart in the code page
 };
 
 /// A file opened for reading, byte by byte, without any translation.
@@ -71,9 +78,11 @@ public:
     virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
     /// Returns the file, created or emptied, or null when that fails.
     virtual std::unique_ptr<OutputFile> openForWriting(const std::string& path) = 0;
-    /// Returns the process's current directory.
+    /// Returns the process's current directory, spelled as spellPath does.
     virtual std::string currentDirectory() = 0;
-    /// Returns the variable's value, or nothing when it is not set.
+    /// Returns the variable's value, or nothing when it is not set. The
+    /// launcher reads only paths and lists of them: each part between
+    /// semicolons is spelled as spellPath does.
     virtual std::optional<std::string> environmentVariable(const std::string& name) = 0;
     /// Returns the Windows system directory (where msiexec.exe lives).
     virtual std::string systemDirectory() = 0;
@@ -81,7 +90,15 @@ public:
     virtual CodePage systemCodePage() = 0;
     /// Returns text with every %NAME% of a set variable replaced by its
     /// value, as Windows expands REG_EXPAND_SZ data; empty when that fails.
-    virtual std::string expandEnvironmentStrings(const std::string& text) = 0;
+    virtual std::u16string expandEnvironmentStrings(const std::u16string& text) = 0;
+    /// Returns text in the system code page. A character that the code page
+    /// lacks becomes its default character ("?"), or with bestFit a look-alike
+    /// where the code page has one (as Windows converts the command line);
+    /// either way exact is false then.
+    virtual Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) = 0;
+    /// Returns the short (8.3) form of an existing path, or nothing when the
+    /// file system has none.
+    virtual std::optional<std::u16string> shortPathName(const std::u16string& path) = 0;
 
     // Shell.
     /// Returns PathIsRelativeA's answer for path, as the shell gives it.
@@ -91,13 +108,12 @@ public:
     virtual int isUserAnAdmin() = 0;
     /// Returns the special folder's path without a trailing backslash, or
     /// nothing when the system cannot deliver it.
-    virtual std::optional<std::string> specialFolder(Csidl csidl) = 0;
+    virtual std::optional<std::u16string> specialFolder(Csidl csidl) = 0;
 
     // Registry.
-    /// Reads one value of any type in the given view; limitBytes counts
-    /// the terminator.
+    /// Reads one value of any type in the given view, whole.
     virtual RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                           const std::string& valueName, std::size_t limitBytes) = 0;
+                                           const std::string& valueName) = 0;
 
     // Resources and text.
     /// Returns the user's default language identifier.

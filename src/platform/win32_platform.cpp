@@ -8,6 +8,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "platform/spelled_path.h"
+
 namespace launcher {
 
 namespace {
@@ -74,6 +76,19 @@ std::u16string toU16(const wchar_t* text, std::size_t length) {
 
 const wchar_t* asWide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
+// Text of a Win32 call that fills a buffer and returns the length it
+// needs when the buffer is too small; nothing when it fails.
+template <class Call>
+std::optional<std::u16string> wideText(Call call, DWORD start = MAX_PATH + 1) {
+    std::vector<wchar_t> buffer(start);
+    for (;;) {
+        const DWORD length = call(buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::nullopt;
+        if (length < buffer.size()) return toU16(buffer.data(), length);
+        buffer.resize(length + 1);
+    }
+}
+
 // Creates the child with the launcher's environment, current directory and
 // inheritable handles; returns its process handle, or null.
 HANDLE createChild(const std::string& program, const std::string& commandLine) {
@@ -126,7 +141,7 @@ private:
 };
 
 using PathIsRelativeAFunction = BOOL(WINAPI*)(LPCSTR);
-using SHGetFolderPathAFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+using SHGetFolderPathWFunction = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPWSTR);
 using MessageBoxWFunction = int(WINAPI*)(HWND, LPCWSTR, LPCWSTR, UINT);
 
 struct LanguageSearch {
@@ -176,27 +191,21 @@ std::unique_ptr<OutputFile> Win32Platform::openForWriting(const std::string& pat
 }
 
 std::string Win32Platform::currentDirectory() {
-    std::vector<char> buffer(MAX_PATH + 1);
-    for (;;) {
-        const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
-        if (length == 0) return std::string();
-        if (length < buffer.size()) return std::string(buffer.data(), length);
-        buffer.resize(length + 1);
-    }
+    const std::optional<std::u16string> directory =
+        wideText([](wchar_t* buffer, DWORD size) { return GetCurrentDirectoryW(size, buffer); });
+    return directory ? spellPath(*this, *directory).text : std::string();
 }
 
 std::optional<std::string> Win32Platform::environmentVariable(const std::string& name) {
-    std::vector<char> buffer(1024);
-    for (;;) {
-        SetLastError(ERROR_SUCCESS);
-        const DWORD length = GetEnvironmentVariableA(name.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) {
-            if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
-            return std::string();
-        }
-        if (length < buffer.size()) return std::string(buffer.data(), length);
-        buffer.resize(length + 1);
+    const std::u16string wideName(name.begin(), name.end());  // the launcher's names are ASCII
+    SetLastError(ERROR_SUCCESS);
+    const std::optional<std::u16string> value = wideText(
+        [&](wchar_t* buffer, DWORD size) { return GetEnvironmentVariableW(asWide(wideName), buffer, size); }, 1024);
+    if (!value) {
+        if (GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+        return std::string();
     }
+    return spellPathList(*this, *value);
 }
 
 std::string Win32Platform::systemDirectory() {
@@ -223,15 +232,41 @@ CodePage Win32Platform::systemCodePage() {
     return *codePage_;
 }
 
-std::string Win32Platform::expandEnvironmentStrings(const std::string& text) {
-    std::vector<char> buffer(text.size() + 256);
+std::u16string Win32Platform::expandEnvironmentStrings(const std::u16string& text) {
+    std::vector<wchar_t> buffer(text.size() + 256);
     for (;;) {
-        const DWORD length = ExpandEnvironmentStringsA(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0) return std::string();
+        const DWORD length = ExpandEnvironmentStringsW(asWide(text), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return std::u16string();
         // The length counts the terminator.
-        if (length <= buffer.size()) return std::string(buffer.data());
+        if (length <= buffer.size()) return toU16(buffer.data(), length - 1);
         buffer.resize(length);
     }
+}
+
+Narrowed Win32Platform::toSystemCodePage(std::u16string_view text, bool bestFit) {
+    if (text.empty()) return {};
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
+    const int wideLength = static_cast<int>(text.size());
+    DWORD flags = bestFit ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* askUsedDefault = &usedDefault;
+    int length = WideCharToMultiByte(CP_ACP, flags, wide, wideLength, nullptr, 0, nullptr, askUsedDefault);
+    if (length == 0 && GetLastError() == ERROR_INVALID_PARAMETER) {
+        // Where the system code page is UTF-8, it has every character, and
+        // the call takes neither the flag nor the question.
+        flags = 0;
+        askUsedDefault = nullptr;
+        length = WideCharToMultiByte(CP_ACP, 0, wide, wideLength, nullptr, 0, nullptr, nullptr);
+    }
+    if (length <= 0) return {std::string(), false};
+    Narrowed narrowed{std::string(length, '\0'), true};
+    WideCharToMultiByte(CP_ACP, flags, wide, wideLength, narrowed.text.data(), length, nullptr, askUsedDefault);
+    narrowed.exact = !usedDefault;
+    return narrowed;
+}
+
+std::optional<std::u16string> Win32Platform::shortPathName(const std::u16string& path) {
+    return wideText([&](wchar_t* buffer, DWORD size) { return GetShortPathNameW(asWide(path), buffer, size); });
 }
 
 int Win32Platform::isUserAnAdmin() {
@@ -249,36 +284,43 @@ int Win32Platform::isUserAnAdmin() {
     return member ? 1 : 0;
 }
 
-std::optional<std::string> Win32Platform::specialFolder(Csidl csidl) {
-    static SystemFunction<SHGetFolderPathAFunction> getFolderPath(L"shell32.dll", "SHGetFolderPathA");
-    char buffer[MAX_PATH + 1] = {};
+std::optional<std::u16string> Win32Platform::specialFolder(Csidl csidl) {
+    static SystemFunction<SHGetFolderPathWFunction> getFolderPath(L"shell32.dll", "SHGetFolderPathW");
+    wchar_t buffer[MAX_PATH + 1] = {};
     if (getFolderPath.get() == nullptr || getFolderPath.get()(nullptr, csidl, nullptr, 0, buffer) != S_OK) {
         return std::nullopt;
     }
-    return std::string(buffer);
+    return toU16(buffer, std::wcslen(buffer));
 }
 
 RegistryRead Win32Platform::readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                              const std::string& valueName, std::size_t limitBytes) {
+                                              const std::string& valueName) {
     RegistryRead result;
     RegistryKey opened(hive == RegistryHive::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, key,
                        view == RegistryView::SixtyFourBit ? KEY_WOW64_64KEY : 0);
     if (opened.get() == nullptr) return result;
     result.keyOpened = true;
-    // One byte more than the data may fill, so that the data can always be
-    // terminated here.
-    std::vector<char> buffer(limitBytes + 1, '\0');
-    DWORD size = static_cast<DWORD>(limitBytes);
-    DWORD type = REG_NONE;
-    const LONG status = RegQueryValueExA(opened.get(), valueName.c_str(), nullptr, &type,
-                                         reinterpret_cast<BYTE*>(buffer.data()), &size);
-    result.valueFound = status != ERROR_FILE_NOT_FOUND;
-    if (status != ERROR_SUCCESS) return result;
-    buffer[std::min<std::size_t>(size, limitBytes)] = '\0';
-    result.valueRead = true;
-    result.expandable = type == REG_EXPAND_SZ;
-    result.data = buffer.data();
-    return result;
+    const std::u16string wideName(valueName.begin(), valueName.end());  // the launcher's names are ASCII
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
+    for (;;) {
+        // Room for a terminator after what the value holds: registry data
+        // need not end with one, so it is added here.
+        DWORD size = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
+        DWORD type = REG_NONE;
+        const LONG status = RegQueryValueExW(opened.get(), asWide(wideName), nullptr, &type,
+                                             reinterpret_cast<BYTE*>(buffer.data()), &size);
+        if (status == ERROR_MORE_DATA) {
+            buffer.assign(size / sizeof(wchar_t) + 2, L'\0');
+            continue;
+        }
+        result.valueFound = status != ERROR_FILE_NOT_FOUND;
+        if (status != ERROR_SUCCESS) return result;
+        buffer[size / sizeof(wchar_t)] = L'\0';
+        result.valueRead = true;
+        result.expandable = type == REG_EXPAND_SZ;
+        result.data = toU16(buffer.data(), std::wcslen(buffer.data()));
+        return result;
+    }
 }
 
 std::uint16_t Win32Platform::userDefaultLanguage() { return GetUserDefaultLangID(); }

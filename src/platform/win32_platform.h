@@ -23,12 +23,14 @@ public:
     std::optional<std::string> environmentVariable(const std::string& name) override;
     std::string systemDirectory() override;
     CodePage systemCodePage() override;
-    std::string expandEnvironmentStrings(const std::string& text) override;
+    std::u16string expandEnvironmentStrings(const std::u16string& text) override;
+    Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) override;
+    std::optional<std::u16string> shortPathName(const std::u16string& path) override;
     int pathIsRelative(const std::string& path) override;
     int isUserAnAdmin() override;
-    std::optional<std::string> specialFolder(Csidl csidl) override;
+    std::optional<std::u16string> specialFolder(Csidl csidl) override;
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                   const std::string& valueName, std::size_t limitBytes) override;
+                                   const std::string& valueName) override;
     std::uint16_t userDefaultLanguage() override;
     std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) override;
     std::string systemCodePageToUtf8(const std::string& text) override;

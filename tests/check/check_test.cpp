@@ -15,6 +15,7 @@
 
 #include "check/env_platform.h"
 #include "check/tool.h"
+#include "messages/messages.h"
 
 namespace launcher::check {
 namespace {
@@ -221,7 +222,7 @@ TEST(Check, MachinesThatFilesAndSettingsDescribe) {
     ASSERT_EQ(parseEnvText("cwd = C:\\work\nlanguage = 10000\nenv Path = C:\\bin", "/", settings), "");
     EnvPlatform machine(settings, "/");
     EXPECT_EQ(machine.currentDirectory() + std::to_string(machine.userDefaultLanguage()) +
-                  machine.expandEnvironmentStrings("%path%;%TEMP%;%"),
+                  utf16ToUtf8(machine.expandEnvironmentStrings(u"%path%;%TEMP%;%")),
               "C:\\work10000C:\\bin;%TEMP%;%");
 }
 

@@ -78,15 +78,16 @@ struct RunResult {
 
 /// Runs the program with this raw command line (argument 0 included) to its
 /// end, reading its boxes and closing each with OK as a user would. Past the
-/// time-out it is killed and the test fails.
-inline RunResult runProgram(const std::string& program, std::string commandLine, const std::string& directory,
+/// time-out it is killed and the test fails. Wide, for folders whose names
+/// the system code page cannot spell.
+inline RunResult runProgram(const std::wstring& program, std::wstring commandLine, const std::wstring& directory,
                             DWORD timeoutMilliseconds = 120000) {
     RunResult result;
-    STARTUPINFOA startup{.cb = sizeof(STARTUPINFOA)};
+    STARTUPINFOW startup{.cb = sizeof(STARTUPINFOW)};
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
+    if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory.c_str(),
                         &startup, &process)) {
-        ADD_FAILURE() << "cannot start " << program << ", error " << GetLastError();
+        ADD_FAILURE() << "cannot start " << toUtf8(program) << ", error " << GetLastError();
         return result;
     }
     std::set<HWND> handled;
@@ -107,7 +108,7 @@ inline RunResult runProgram(const std::string& program, std::string commandLine,
             PostMessageW(window, WM_COMMAND, IDOK, 0);
         }
         if (GetTickCount64() > deadline && TerminateProcess(process.hProcess, 0xDEAD)) {
-            ADD_FAILURE() << "[" << commandLine << "] still ran after " << timeoutMilliseconds << " ms: killed";
+            ADD_FAILURE() << "[" << toUtf8(commandLine) << "] still ran after " << timeoutMilliseconds << " ms: killed";
         }
     }
     DWORD code = 0;
@@ -116,6 +117,13 @@ inline RunResult runProgram(const std::string& program, std::string commandLine,
     CloseHandle(process.hProcess);
     CloseHandle(process.hThread);
     return result;
+}
+
+/// The same, with everything in the system code page.
+inline RunResult runProgram(const std::string& program, const std::string& commandLine, const std::string& directory,
+                            DWORD timeoutMilliseconds = 120000) {
+    return runProgram(widePath(program).wstring(), widePath(commandLine).wstring(), widePath(directory).wstring(),
+                      timeoutMilliseconds);
 }
 
 /// HKLM\kTestsKey holds all that the tests write in the registry; the agent's

@@ -23,19 +23,25 @@ inline std::filesystem::path widePath(const std::string& path) {
 }
 
 /// Returns the file's bytes, or nothing when it cannot be read.
-inline std::optional<std::string> readBytes(const std::string& path) {
-    std::ifstream file(widePath(path), std::ios::binary);
+inline std::optional<std::string> readFileAt(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
     if (!file) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 /// Writes the file's whole content, or appends to it, creating missing
 /// folders; returns whether that worked.
-inline bool writeBytes(const std::string& path, const std::string& bytes, bool append = false) {
+inline bool writeFileAt(const std::filesystem::path& path, const std::string& bytes, bool append = false) {
     std::error_code ignored;
-    std::filesystem::create_directories(widePath(path).parent_path(), ignored);
-    std::ofstream file(widePath(path), append ? std::ios::binary | std::ios::app : std::ios::binary);
+    std::filesystem::create_directories(path.parent_path(), ignored);
+    std::ofstream file(path, append ? std::ios::binary | std::ios::app : std::ios::binary);
     return file && file.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && file.flush();
+}
+
+/// The same, for paths in the system code page.
+inline std::optional<std::string> readBytes(const std::string& path) { return readFileAt(widePath(path)); }
+inline bool writeBytes(const std::string& path, const std::string& bytes, bool append = false) {
+    return writeFileAt(widePath(path), bytes, append);
 }
 
 /// Returns a stub copy's path without ".exe": the base of its .plan and .calls.

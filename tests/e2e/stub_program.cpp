@@ -68,13 +68,16 @@ bool follow(const std::string& line, std::vector<std::uint32_t>& exitCodes) {
 }  // namespace
 
 int main() {
-    char path[MAX_PATH * 4] = {};
-    const std::string base = e2e::stubBase(std::string(path, GetModuleFileNameA(nullptr, path, sizeof(path))));
-    e2e::writeBytes(base + ".calls", std::string(GetCommandLineA()) + "\n", true);
-    const std::string calls = e2e::readBytes(base + ".calls").value_or("\n");
+    // Its own path wide: the stub may stand in a folder whose name the
+    // system code page cannot spell.
+    wchar_t path[MAX_PATH * 4] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH * 4);
+    const std::wstring base = std::filesystem::path(path).replace_extension().wstring();
+    e2e::writeFileAt(base + L".calls", std::string(GetCommandLineA()) + "\n", true);
+    const std::string calls = e2e::readFileAt(base + L".calls").value_or("\n");
     const std::size_t run = static_cast<std::size_t>(std::count(calls.begin(), calls.end(), '\n'));
     std::vector<std::uint32_t> exitCodes{0};
-    std::istringstream lines(e2e::readBytes(base + ".plan").value_or(""));
+    std::istringstream lines(e2e::readFileAt(base + L".plan").value_or(""));
     for (std::string line; std::getline(lines, line);) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (!follow(line, exitCodes)) return 0x5707BAD;

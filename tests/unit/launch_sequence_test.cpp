@@ -3,6 +3,7 @@
 #include "golden.h"
 #include "launcher/launch_sequence.h"
 #include "memory_platform.h"
+#include "messages/messages.h"
 #include "platform/text_file.h"
 
 namespace launcher {
@@ -52,7 +53,7 @@ const std::pair<Given, Expected> kOutcomes[] = {
       .ini = "LOCATION_KEY=\nLOCATION_FILE=<CURRDIR>q.properties\nLAUNCHER_SILENT=jre\\bin\\java.exe\n"
              "INPUT_FILE=in.xml\nMODE= UNINSTALL \nARG=-m\n[INSTALLER]\nARG=A=1\nARG=B 2\nLICENSEACCEPTED=no\n"
              "[COMMON]\nSILENT=false\nISADMIN=maybe\nAPPDATALOCATION=C:\\Data\\\nNL=fr_FR\n",
-      .args = {"-input", "sub\\..\\x.xml", "-silent", "-isAdmin", "-appDataLocation", "D:\\a d", "-nl", "de_DE",
+      .args = {"-input", "sub\\..\\Łx.xml", "-silent", "-isAdmin", "-appDataLocation", "D:\\a d", "-nl", "de_DE",
                "-licenseAccepted", "-installerArgs", "I=a b", "-managerArgs", "*.xml"},
       .after = "2.0.1"},
      {.exit = 0,
@@ -121,7 +122,9 @@ TEST(LaunchSequence, Outcomes) {
         Strings arguments{given.argument0, "-log", "C:\\t.log"};
         arguments.insert(arguments.end(), given.args.begin(), given.args.end());
         LauncherState state;
-        const LaunchOutcome outcome = runLaunchSequence(platform, state, arguments);
+        std::vector<std::u16string> wide;
+        for (const std::string& argument : arguments) wide.push_back(utf8ToUtf16(argument));
+        const LaunchOutcome outcome = runLaunchSequence(platform, state, commandArguments(platform, wide));
 
         EXPECT_EQ(outcome.exitCode, expected.exit);
         EXPECT_EQ(outcome.handedOver, expected.ran.find('&') != std::string::npos && expected.exit != -1);

@@ -64,26 +64,37 @@ std::unique_ptr<OutputFile> MemoryPlatform::openForWriting(const std::string& pa
 }
 
 RegistryRead MemoryPlatform::readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                               const std::string& valueName, std::size_t limitBytes) {
+                                               const std::string& valueName) {
     const auto& keys = view == RegistryView::Own ? registry : registry64;
     const auto found = keys.find({hive, key});
     if (found == keys.end()) return {};
     const auto value = found->second.find(valueName);
     if (value == found->second.end()) return {.keyOpened = true};
-    if (value->second.size() + 1 > limitBytes) return {.keyOpened = true, .valueFound = true};
-    return {true, true, true, expandableValues, value->second};
+    return {true, true, true, expandableValues, utf8ToUtf16(value->second)};
 }
 
-std::string MemoryPlatform::expandEnvironmentStrings(const std::string& text) {
+std::u16string MemoryPlatform::expandEnvironmentStrings(const std::u16string& text) {
     // %NAME% of a set variable is replaced (names as written); anything else stays.
-    std::string result = text;
-    for (const auto& [name, value] : environment) {
-        const std::string token = '%' + name + '%';
-        for (std::size_t at = result.find(token); at != std::string::npos; at = result.find(token, at + value.size())) {
+    std::u16string result = text;
+    for (const auto& [name, narrow] : environment) {
+        const std::u16string token = u'%' + utf8ToUtf16(name) + u'%';
+        const std::u16string value = utf8ToUtf16(narrow);
+        for (std::size_t at = result.find(token); at != std::u16string::npos;
+             at = result.find(token, at + value.size())) {
             result.replace(at, token.size(), value);
         }
     }
     return result;
+}
+
+Narrowed MemoryPlatform::toSystemCodePage(std::u16string_view text, bool bestFit) {
+    Narrowed narrowed;
+    for (const char16_t c : text) {
+        const bool lookAlike = bestFit && (c == u'Ł' || c == u'ł');
+        narrowed.text += c <= 0xFF ? static_cast<char>(c) : lookAlike ? (c == u'Ł' ? 'L' : 'l') : '?';
+        narrowed.exact = narrowed.exact && c <= 0xFF;
+    }
+    return narrowed;
 }
 
 std::string MemoryPlatform::systemCodePageToUtf8(const std::string& text) {

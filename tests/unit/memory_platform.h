@@ -62,7 +62,12 @@ public:
     /// The program's own view, and the 64-bit view.
     std::map<std::pair<RegistryHive, std::string>, std::map<std::string, std::string>> registry, registry64;
     bool expandableValues = false;  ///< every value is of type REG_EXPAND_SZ
-    CodePage codePage;              ///< single-byte unless a test says otherwise
+    /// Registry values and special folders are UTF-8 here; Windows hands
+    /// them over in UTF-16.
+    std::map<Csidl, std::u16string> folders;
+    /// Paths, as Windows hands them over, to their short (8.3) forms.
+    std::map<std::u16string, std::u16string> shortNames;
+    CodePage codePage;  ///< single-byte unless a test says otherwise
     std::uint16_t language = 1033;
     /// (block, language) to raw block; filled from the real message table.
     std::map<std::pair<int, std::uint16_t>, std::u16string> stringBlocks;
@@ -89,15 +94,18 @@ public:
     std::optional<std::string> environmentVariable(const std::string& name) override { return find(environment, name); }
     std::string systemDirectory() override { return "C:\\Windows\\system32"; }
     CodePage systemCodePage() override { return codePage; }
-    std::string expandEnvironmentStrings(const std::string& text) override;
+    std::u16string expandEnvironmentStrings(const std::u16string& text) override;
+    /// The test's code page is Latin-1; a look-alike stands in for Ł and ł.
+    Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) override;
+    std::optional<std::u16string> shortPathName(const std::u16string& path) override { return find(shortNames, path); }
     /// The shell's rule: a leading backslash, or a drive and colon, is not relative.
     int pathIsRelative(const std::string& path) override {
         return path.starts_with('\\') || path.starts_with('/') || (path.size() >= 2 && path[1] == ':') ? 0 : 1;
     }
     int isUserAnAdmin() override { return 0; }
-    std::optional<std::string> specialFolder(Csidl) override { return std::nullopt; }  ///< none
+    std::optional<std::u16string> specialFolder(Csidl csidl) override { return find(folders, csidl); }
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                   const std::string& valueName, std::size_t limitBytes) override;
+                                   const std::string& valueName) override;
     std::uint16_t userDefaultLanguage() override { return language; }
     std::optional<std::u16string> stringBlock(int block, std::uint16_t lang) override {
         return find(stringBlocks, {block, lang});

@@ -2,9 +2,11 @@
 
 #include "commands/quoting.h"
 #include "discovery/installed_version.h"
+#include "launcher/command_line.h"
 #include "memory_platform.h"
 #include "platform/path_utils.h"
 #include "platform/process_launch.h"
+#include "platform/spelled_path.h"
 
 namespace launcher {
 namespace {
@@ -66,6 +68,46 @@ TEST(PathParts, SplitAndNormalize) {
         stripTrailingSeparator(dbcs, out);
         EXPECT_EQ(out, "a\\\x95\\..\\b\\\x95\\");
     }
+}
+
+// Paths that Windows hands over in UTF-16, spelled in the system code page
+// (here Latin-1): a part the code page lacks a character of becomes its short
+// name, when the file system has one that the code page can spell.
+TEST(SpelledPaths, AsWrittenOrShortNameOrUnnamed) {
+    struct Row {
+        const char* name;
+        std::u16string path;
+        const char* spelled;  ///< "!" first: the path cannot be named
+    };
+    const Row rows[] = {
+        {"exact", u"C:\\Program Files\\Größe\\x.exe",
+         "C:\\Program Files\\Gr\xF6\xDF"
+         "e\\x.exe"},
+        {"only the part the code page lacks", u"C:\\测试 image\\QuillmarkSetup.exe",
+         "C:\\___I~PSY\\QuillmarkSetup.exe"},
+        {"a look-alike is no spelling", u"C:\\Users\\Łukasz\\x", "C:\\Users\\UKASZ~1\\x"},
+        {"a new file in such a folder", u"C:/测试 image/new.log", "C:/___I~PSY/new.log"},
+        {"no short name", u"C:\\Users\\张伟\\x", "!C:\\Users\\??\\x"},
+        {"a short name the code page lacks too", u"C:\\Дом", "!C:\\???"},
+        {"a new file whose own name it lacks", u"C:\\测试 image\\张.log", "!C:\\___I~PSY\\?.log"},
+        {"empty", u"", ""},
+    };
+    MemoryPlatform platform;
+    platform.shortNames = {{u"C:\\测试 image", u"C:\\___I~PSY"},
+                           {u"C:\\测试 image\\QuillmarkSetup.exe", u"C:\\___I~PSY\\QUILLM~1.EXE"},
+                           {u"C:/测试 image", u"C:/___I~PSY"},
+                           {u"C:\\Users\\Łukasz", u"C:\\Users\\UKASZ~1"},
+                           {u"C:\\Дом", u"C:\\ДОМ~1"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const SpelledPath spelled = spellPath(platform, row.path);
+        EXPECT_EQ((spelled.named ? "" : "!") + spelled.text, row.spelled);
+    }
+    // PATH, part by part; and an argument: its text as Windows spells it,
+    // its path as the launcher does.
+    EXPECT_EQ(spellPathList(platform, u"C:\\测试 image;;张;bin"), "C:\\___I~PSY;;?;bin");
+    const CommandArgument argument = commandArguments(platform, {u"C:\\Users\\Łukasz\\x"})[0];
+    EXPECT_EQ(argument.text + "|" + argument.path.text, "C:\\Users\\Lukasz\\x|C:\\Users\\UKASZ~1\\x");
 }
 
 // Programs as the launcher finds itself (findProgram) and as a start finds

@@ -6,24 +6,35 @@
 namespace launcher {
 
 const std::vector<IniKey>& iniKeys() {
+    using enum ValueKind;
     static const std::vector<IniKey> keys = {
-        {IniSection::Installer, "LOCATION", &IniValues::iniInstallerLocation, nullptr},
-        {IniSection::Installer, "ARG", nullptr, &IniValues::iniInstallerArgs},
-        {IniSection::Installer, "LICENSEACCEPTED", &IniValues::iniLicenseAccepted, nullptr},
-        {IniSection::Manager, "LOCATION_KEY", &IniValues::iniManagerLocationKey, nullptr},
-        {IniSection::Manager, "LOCATION_FILE", &IniValues::iniManagerLocationFile, nullptr},
-        {IniSection::Manager, "VERSION", &IniValues::iniManagerVersion, nullptr},
-        {IniSection::Manager, "LAUNCHER", &IniValues::iniManagerLauncher, nullptr},
-        {IniSection::Manager, "LAUNCHER_SILENT", &IniValues::iniManagerLauncherSilent, nullptr},
-        {IniSection::Manager, "INPUT_FILE", &IniValues::iniManagerInput, nullptr},
-        {IniSection::Manager, "MODE", &IniValues::iniMode, nullptr},
-        {IniSection::Manager, "ARG", nullptr, &IniValues::iniManagerArgs},
-        {IniSection::Common, "SILENT", &IniValues::iniSilent, nullptr},
-        {IniSection::Common, "ISADMIN", &IniValues::iniIsAdmin, nullptr},
-        {IniSection::Common, "APPDATALOCATION", &IniValues::iniAppDataLocation, nullptr},
-        {IniSection::Common, "NL", &IniValues::iniNL, nullptr},
+        {IniSection::Installer, "LOCATION", &IniValues::iniInstallerLocation, nullptr, InstallerFile},
+        {IniSection::Installer, "ARG", nullptr, &IniValues::iniInstallerArgs, InstallerArgument},
+        {IniSection::Installer, "LICENSEACCEPTED", &IniValues::iniLicenseAccepted, nullptr, TruthWord},
+        {IniSection::Manager, "LOCATION_KEY", &IniValues::iniManagerLocationKey, nullptr, RegistryKey},
+        {IniSection::Manager, "LOCATION_FILE", &IniValues::iniManagerLocationFile, nullptr, ReferenceFile},
+        {IniSection::Manager, "VERSION", &IniValues::iniManagerVersion, nullptr, Version},
+        {IniSection::Manager, "LAUNCHER", &IniValues::iniManagerLauncher, nullptr, AgentProgram},
+        {IniSection::Manager, "LAUNCHER_SILENT", &IniValues::iniManagerLauncherSilent, nullptr, AgentProgram},
+        {IniSection::Manager, "INPUT_FILE", &IniValues::iniManagerInput, nullptr, InputFile},
+        {IniSection::Manager, "MODE", &IniValues::iniMode, nullptr, Mode},
+        {IniSection::Manager, "ARG", nullptr, &IniValues::iniManagerArgs, AgentArgument},
+        {IniSection::Common, "SILENT", &IniValues::iniSilent, nullptr, TruthWord},
+        {IniSection::Common, "ISADMIN", &IniValues::iniIsAdmin, nullptr, TruthWord},
+        {IniSection::Common, "APPDATALOCATION", &IniValues::iniAppDataLocation, nullptr, DataFolder},
+        {IniSection::Common, "NL", &IniValues::iniNL, nullptr, Locale},
     };
     return keys;
+}
+
+const std::vector<IniSection>& iniSections() {
+    static const std::vector<IniSection> sections = {IniSection::Installer, IniSection::Manager, IniSection::Common};
+    return sections;
+}
+
+const std::vector<LaunchMode>& launchModes() {
+    static const std::vector<LaunchMode> modes = {LaunchMode::INSTALL, LaunchMode::UNINSTALL, LaunchMode::EXTENSION};
+    return modes;
 }
 
 const char* sectionHeader(IniSection section) {
@@ -42,7 +53,7 @@ const char* sectionHeader(IniSection section) {
 
 bool parseSectionHeader(std::string_view line, IniSection& section) {
     const std::string trimmed = trimSpaces(line);
-    for (IniSection candidate : {IniSection::Installer, IniSection::Manager, IniSection::Common}) {
+    for (IniSection candidate : iniSections()) {
         if (trimmed == sectionHeader(candidate)) {
             section = candidate;
             return true;
@@ -72,7 +83,7 @@ const char* launchModeName(LaunchMode mode) {
 
 bool parseLaunchMode(std::string_view value, LaunchMode& mode) {
     const std::string trimmed = trimSpaces(value);
-    for (LaunchMode candidate : {LaunchMode::INSTALL, LaunchMode::UNINSTALL, LaunchMode::EXTENSION}) {
+    for (LaunchMode candidate : launchModes()) {
         if (trimmed == launchModeName(candidate)) {
             mode = candidate;
             return true;

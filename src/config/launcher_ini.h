@@ -40,16 +40,39 @@ struct IniValues {
     std::string iniNL;
 };
 
+/// What a key's value is to the launcher, and so what it does with it.
+enum class ValueKind {
+    InstallerFile,      ///< a file relative to the launcher's folder: the setup program or MSI package
+    InputFile,          ///< a file relative to the launcher's folder, or an absolute one
+    AgentProgram,       ///< a program relative to the agent's folder
+    DataFolder,         ///< a folder handed to the installer and the agent as written
+    RegistryKey,        ///< a key below the hive that the administrator flag chooses; "location" is read in it
+    ReferenceFile,      ///< a file path with at most one folder placeholder
+    TruthWord,          ///< true, yes, false or no
+    Version,            ///< major.minor.micro.qualifier, compared as the launcher compares versions
+    Mode,               ///< one of the launch modes
+    Locale,             ///< language_REGION, which also chooses the installer's language
+    InstallerArgument,  ///< one argument of the installer's command line
+    AgentArgument,      ///< one argument of the agent's command line
+};
+
 /// How one key of a section is stored: into a text field or onto a list.
 struct IniKey {
     IniSection section;
     const char* name;
     std::string IniValues::*text;
     std::vector<std::string> IniValues::*list;
+    ValueKind kind;
 };
 
 /// Returns the table of every section's keys, in the file's documented order.
 const std::vector<IniKey>& iniKeys();
+
+/// Returns the three sections, in the file's documented order.
+const std::vector<IniSection>& iniSections();
+
+/// Returns the launch modes, the default first.
+const std::vector<LaunchMode>& launchModes();
 
 /// Returns the header that opens section ("[INSTALLER]"…), or empty for none.
 const char* sectionHeader(IniSection section);

@@ -82,6 +82,14 @@ std::string replaceFirst(const CodePage& codePage, const std::string& text, cons
 
 std::span<const FolderPlaceholder> folderPlaceholders() { return kPlaceholders; }
 
+const char* registryHiveName(RegistryHive hive) {
+    return hive == RegistryHive::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+}
+
+RegistryHive locationHive(int isUserAdmin) {
+    return isUserAdmin ? RegistryHive::LocalMachine : RegistryHive::CurrentUser;
+}
+
 const FolderPlaceholder* replacedPlaceholder(const CodePage& codePage, const std::string& text) {
     for (const FolderPlaceholder& placeholder : kPlaceholders) {
         if (codePage.find(text, placeholder.text) != std::string::npos) return &placeholder;
@@ -147,13 +155,11 @@ void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources
 
     if (!sources.iniManagerLocationKey.empty()) {
         // The registry key comes first; the reference file is not read then.
-        const RegistryHive hive = sources.isUserAdmin ? RegistryHive::LocalMachine : RegistryHive::CurrentUser;
+        const RegistryHive hive = locationHive(sources.isUserAdmin);
         const bool named =
             readRegistryString(platform, hive, sources.iniManagerLocationKey, "location", result.refLocation);
         if (record) {
-            record->registryKey =
-                (hive == RegistryHive::LocalMachine ? "HKEY_LOCAL_MACHINE\\" : "HKEY_CURRENT_USER\\") +
-                sources.iniManagerLocationKey;
+            record->registryKey = std::string(registryHiveName(hive)) + "\\" + sources.iniManagerLocationKey;
         }
         trace.line("Get current agent location from Registry: \n");
         trace.value("iniManagerLocationKey", sources.iniManagerLocationKey);

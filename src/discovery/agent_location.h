@@ -38,6 +38,13 @@ struct FolderPlaceholder {
 /// Returns the placeholders in the order in which they are looked for.
 std::span<const FolderPlaceholder> folderPlaceholders();
 
+/// Returns the hive's name as Windows writes it: "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER".
+const char* registryHiveName(RegistryHive hive);
+
+/// Returns the hive that a lookup reads: the machine's for an
+/// administrator run, else the user's.
+RegistryHive locationHive(int isUserAdmin);
+
 /// Largest registry string read, terminator included.
 inline constexpr std::size_t kRegistryValueLimit = 255;
 

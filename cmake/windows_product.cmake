@@ -32,7 +32,7 @@ set(LAUNCHER_SIZE_FLAGS -fno-exceptions -fno-rtti -fno-threadsafe-statics -fno-a
     -fno-unwind-tables -ffunction-sections -fdata-sections)
 get_target_property(LAUNCHER_CORE_SOURCES launcher_core SOURCES)
 add_library(launcher_core_small STATIC ${LAUNCHER_CORE_SOURCES})
-target_include_directories(launcher_core_small PUBLIC src)
+target_include_directories(launcher_core_small PUBLIC src PRIVATE ${PROJECT_SOURCE_DIR}/res)
 target_compile_options(launcher_core_small PRIVATE ${LAUNCHER_SIZE_FLAGS})
 launcher_warnings(launcher_core_small)
 

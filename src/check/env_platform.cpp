@@ -1,6 +1,8 @@
 #include "check/env_platform.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <sstream>
 #include <filesystem>
 
 #include "check/findings.h"
@@ -55,6 +57,62 @@ bool registryName(const std::string& name, std::string& key, std::string& value)
     return true;
 }
 
+// "[32|64] [REG_SZ|REG_EXPAND_SZ] HKLM\key\value": the words before the
+// value's name say its view and type.
+bool registrySetting(const std::string& argument, const std::string& data, EnvSettings& settings) {
+    std::istringstream words(argument);
+    EnvView view = EnvView::Both;
+    RegistryEntry entry{data};
+    std::string word;
+    while (words >> word) {
+        if (word == "32" || word == "64") {
+            view = word == "32" ? EnvView::ThirtyTwoBit : EnvView::SixtyFourBit;
+        } else if (word == "REG_SZ" || word == "REG_EXPAND_SZ") {
+            entry.expandable = word == "REG_EXPAND_SZ";
+        } else {
+            break;
+        }
+    }
+    std::string name = word;
+    for (std::string more; words >> more;) name += " " + more;
+    std::string key;
+    std::string value;
+    if (!registryName(name, key, value)) return false;
+    settings.registry[{view, key}][value] = entry;
+    return true;
+}
+
+// "exit = 23 0": the codes, run by run.
+bool exitCodes(const std::string& value, std::vector<int>& codes) {
+    std::istringstream words(value);
+    codes.clear();
+    for (std::string word; words >> word;) {
+        char* end = nullptr;
+        const long code = std::strtol(word.c_str(), &end, 0);
+        if (*end != '\0') return false;
+        codes.push_back(static_cast<int>(code));
+    }
+    return !codes.empty();
+}
+
+std::string childSetting(const std::string& word, const std::string& argument, const std::string& value,
+                         ChildModel& children) {
+    std::vector<int> codes;
+    if (word == "agent" && argument == "exit") {
+        if (!exitCodes(value, children.agentExits)) return "agent exit takes exit codes, such as 23 0";
+    } else if (argument == "exit") {
+        if (!exitCodes(value, codes) || codes.size() != 1) return "installer exit takes one exit code, such as 1603";
+        children.installerExit = codes[0];
+    } else if (argument == "version" && !value.empty()) {
+        children.installerVersion = value;
+    } else if (argument == "location" && !value.empty()) {
+        children.installerLocation = value;
+    } else {
+        return "unknown setting \"" + word + " " + argument + "\"";
+    }
+    return std::string();
+}
+
 std::string applySetting(const std::string& word, const std::string& argument, const std::string& value,
                          const std::string& hostBase, EnvSettings& settings) {
     const bool plain = argument.empty();
@@ -78,10 +136,11 @@ std::string applySetting(const std::string& word, const std::string& argument, c
         if (!csidl) return "folder takes PERSONAL, PROFILE, APPDATA, COMMON_APPDATA or a CSIDL number";
         settings.folders[*csidl] = value;
     } else if (word == "registry" && !plain) {
-        std::string key;
-        std::string name;
-        if (!registryName(argument, key, name)) return "registry takes HKLM\\key\\value or HKCU\\key\\value";
-        settings.registry[key][name] = value;
+        if (!registrySetting(argument, value, settings)) {
+            return "registry takes [32|64] [REG_SZ|REG_EXPAND_SZ] HKLM\\key\\value or HKCU\\key\\value";
+        }
+    } else if ((word == "installer" || word == "agent") && !plain) {
+        return childSetting(word, argument, value, settings.children);
     } else if (word == "env" && !plain) {
         settings.environment[lowered(argument)] = value;
     } else {
@@ -205,19 +264,20 @@ std::optional<std::u16string> EnvPlatform::specialFolder(Csidl csidl) {
     return utf8ToUtf16(found->second);
 }
 
-// The file describes one registry, which both views see.
-RegistryRead EnvPlatform::readRegistryValue(RegistryHive hive, RegistryView, const std::string& key,
+// A value of a view stands beside the values that both views see.
+RegistryRead EnvPlatform::readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
                                             const std::string& valueName) {
     RegistryRead read;
     const std::string name = (hive == RegistryHive::LocalMachine ? "hklm\\" : "hkcu\\") + lowered(key);
-    const auto found = settings_.registry.find(name);
-    if (found == settings_.registry.end()) return read;
-    read.keyOpened = true;
-    const auto value = found->second.find(lowered(valueName));
-    if (value == found->second.end()) return read;
-    read.valueFound = true;
-    read.valueRead = true;
-    read.data = utf8ToUtf16(value->second);
+    const EnvView own = view == RegistryView::SixtyFourBit ? EnvView::SixtyFourBit : EnvView::ThirtyTwoBit;
+    for (const EnvView seen : {own, EnvView::Both}) {
+        const auto found = settings_.registry.find({seen, name});
+        if (found == settings_.registry.end()) continue;
+        read.keyOpened = true;
+        const auto value = found->second.find(lowered(valueName));
+        if (value == found->second.end()) continue;
+        return {true, true, true, value->second.expandable, utf8ToUtf16(value->second.data)};
+    }
     return read;
 }
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,24 @@
 #include "platform/platform.h"
 
 namespace launcher::check {
+
+/// One registry value of the described machine.
+struct RegistryEntry {
+    std::string data;
+    bool expandable = false;  ///< REG_EXPAND_SZ rather than REG_SZ
+};
+
+/// Which registry view a value stands in: the launcher's own (32-bit) one,
+/// the 64-bit one, or both, as on 32-bit Windows.
+enum class EnvView { Both, ThirtyTwoBit, SixtyFourBit };
+
+/// What the children that a run starts do; unset parts are assumed.
+struct ChildModel {
+    std::optional<int> installerExit;              ///< assumed 0
+    std::optional<std::string> installerVersion;   ///< the agent version it leaves, "none"; assumed: the INI's
+    std::optional<std::string> installerLocation;  ///< where it leaves the agent; assumed: see explain
+    std::vector<int> agentExits;                   ///< the agent's codes, run by run; assumed 0
+};
 
 /// What an environment file says; every setting has a default.
 struct EnvSettings {
@@ -26,9 +45,23 @@ struct EnvSettings {
     std::string currentDir;  ///< empty: the image folder
     std::string systemDir = "C:\\Windows\\system32";
     std::map<int, std::string> folders;  ///< CSIDL to Windows path
-    /// "HKLM\key" or "HKCU\key", lower case, to value names (lower case) and data.
-    std::map<std::string, std::map<std::string, std::string>> registry;
-    std::map<std::string, std::string> environment;  ///< variable names in lower case
+    /// View and "hklm\key" or "hkcu\key", lower case, to value names (lower case) and entries.
+    std::map<std::pair<EnvView, std::string>, std::map<std::string, RegistryEntry>> registry;
+    /// Variable names in lower case; a 32-bit program's view of 64-bit Windows unless set.
+    std::map<std::string, std::string> environment = {
+        {"systemdrive", "C:"},
+        {"systemroot", "C:\\Windows"},
+        {"windir", "C:\\Windows"},
+        {"programdata", "C:\\ProgramData"},
+        {"allusersprofile", "C:\\ProgramData"},
+        {"programfiles", "C:\\Program Files (x86)"},
+        {"programfiles(x86)", "C:\\Program Files (x86)"},
+        {"programw6432", "C:\\Program Files"},
+        {"commonprogramfiles", "C:\\Program Files (x86)\\Common Files"},
+        {"commonprogramfiles(x86)", "C:\\Program Files (x86)\\Common Files"},
+        {"commonprogramw6432", "C:\\Program Files\\Common Files"},
+    };
+    ChildModel children;
 };
 
 /// Reads the text of an environment file into settings; hostBase is the

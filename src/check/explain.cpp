@@ -1,24 +1,89 @@
 #include "check/explain.h"
 
+#include <algorithm>
+#include <optional>
+
+#include "check/ini_lint.h"
+#include "check/model_machine.h"
 #include "commands/launch_commands.h"
-#include "launcher/command_line.h"
-#include "launcher/effective_settings.h"
+#include "discovery/agent_location.h"
 #include "launcher/launch_sequence.h"
 #include "messages/messages.h"
-#include "platform/path_utils.h"
 #include "platform/process_launch.h"
 
 namespace launcher::check {
 
 namespace {
 
-void programFile(Platform& platform, const std::string& program, Section& out) {
-    const std::string file = resolveProgramFile(platform, program);
-    out.text("programFile", file, file.empty() ? "none: the start would fail with -1" : std::string());
+// Where the explained run writes its trace, unless -log names a file.
+constexpr const char* kTraceName = "launcher-check.trace";
+
+// One block of a trace: its title, and its lines after the rule.
+struct TraceBlock {
+    std::string title;
+    std::vector<std::string> lines;
+
+    // The value of the line "label: (value)", or nothing.
+    std::optional<std::string> value(std::string_view label) const {
+        for (const std::string& line : lines) {
+            if (line.starts_with(std::string(label) + ": (") && line.ends_with(')')) {
+                return line.substr(label.size() + 3, line.size() - label.size() - 4);
+            }
+        }
+        return std::nullopt;
+    }
+    bool has(std::string_view line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+};
+
+// The launcher's trace, as the blocks it writes: an empty line, the title,
+// the rule of equals signs, then the block's lines.
+class Trace {
+public:
+    explicit Trace(const std::string& bytes) {
+        std::vector<std::string> lines;
+        for (std::size_t at = 0; at < bytes.size();) {
+            const std::size_t end = std::min(bytes.find("\r\n", at), bytes.size());
+            lines.push_back(bytes.substr(at, end - at));
+            at = end + 2;
+        }
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].empty() && i + 2 < lines.size() && lines[i + 2] == std::string(54, '=')) {
+                blocks_.push_back({lines[i + 1], {}});
+                i += 2;
+            } else if (!blocks_.empty()) {
+                blocks_.back().lines.push_back(lines[i]);
+            }
+            if (!lines[i].empty()) last_ = lines[i];
+        }
+    }
+    bool empty() const { return blocks_.empty(); }
+    // The block of this title, the first one or, with second, the second.
+    const TraceBlock* block(std::string_view title, bool second = false) const {
+        for (const TraceBlock& block : blocks_) {
+            if (block.title == title && !std::exchange(second, false)) return &block;
+        }
+        return nullptr;
+    }
+    bool has(std::string_view line) const {
+        return std::any_of(blocks_.begin(), blocks_.end(), [&](const TraceBlock& b) { return b.has(line); });
+    }
+    const std::string& lastLine() const { return last_; }
+
+private:
+    std::vector<TraceBlock> blocks_;
+    std::string last_;
+};
+
+const char* viewName(RegistryView view) { return view == RegistryView::Own ? "32-bit" : "64-bit"; }
+
+std::string assumedNote(bool assumed) {
+    return assumed ? "assumed: the machine's description does not say what it does" : std::string();
 }
 
-void settingsSection(const LauncherState& state, const std::vector<std::string>& options, Section& out) {
-    out.list("arguments", options);
+void settingsSection(const LauncherState& state, const std::vector<CommandArgument>& options, Section& out) {
+    std::vector<std::string> given;
+    for (const CommandArgument& option : options) given.push_back(option.text);
+    out.list("arguments", given);
     out.number("isSilent", state.isSilent);
     out.number("isWait", state.isWait);
     out.number("isDialogAllowed", state.isDialogAllowed);
@@ -28,159 +93,166 @@ void settingsSection(const LauncherState& state, const std::vector<std::string>&
     out.text("nl", state.nl);
     out.text("inputFile", state.inputFile);
     out.text("mode", launchModeName(state.mode));
-    out.text("trace", state.isDebug == 1 ? state.argLogFile : std::string(),
-             state.isDebug == 1 ? "not written by launcher-check" : "no -log option");
+    const bool traced = state.argLogFile != kTraceName;
+    out.text("trace", traced ? state.argLogFile : std::string(),
+             traced ? "not written by launcher-check" : "no -log option");
 }
 
-// Looks the agent up with the launcher's own lookup, and shows what it
-// read, as the lookup notes it.
-void locationSection(Platform& platform, LauncherState& state, Section& out) {
-    const std::string source = !state.iniManagerLocationKey.empty()    ? "registry"
-                               : !state.iniManagerLocationFile.empty() ? "reference file"
-                                                                       : "none";
-    out.text("source", source);
-    out.number("isAdmin", platform.isUserAnAdmin(), "the user's token holds the Administrators group");
-    LookupRecord record;
-    lookUpAgent(platform, state, &record);
-    if (source == "registry") {
-        out.text("registryKey", record.registryKey);
+// The first lookup, as the trace and the registry reads show it.
+void locationSection(const Trace& trace, const ModelMachine& machine, Section& out) {
+    const TraceBlock* lookup = trace.block("Get Installed Agent Info");
+    const TraceBlock* found = trace.block("Installed Agent Info");
+    const TraceBlock* expected = trace.block("Expected Agent Info");
+    if (lookup == nullptr || found == nullptr || expected == nullptr) return;
+    const bool registry = lookup->has("Get current agent location from Registry: ");
+    const bool file = lookup->has("Get current agent location from Reference File: ");
+    out.text("source", registry ? "registry" : file ? "reference file" : "none");
+    out.number("isAdmin", lookup->value("isAdmin()") == "1", "the user's token holds the Administrators group");
+    if (registry) {
+        const auto installer = std::find_if(machine.children.begin(), machine.children.end(),
+                                            [](const ModelledChild& child) { return child.installer; });
+        const std::size_t reads =
+            installer == machine.children.end() ? machine.registryReads.size() : installer->registryReadsBefore;
+        const RegistryReadNote& first = machine.registryReads.front();
+        out.text("registryKey", std::string(registryHiveName(first.hive)) + "\\" + first.key);
         out.text("registryValue", "location");
+        const auto gave = std::find_if(machine.registryReads.begin(), machine.registryReads.begin() + reads,
+                                       [](const RegistryReadNote& read) { return read.valueFound; });
+        out.text("registryView", gave == machine.registryReads.begin() + reads ? "none" : viewName(gave->view),
+                 "the view whose value was read: the launcher's own 32-bit view first, then the 64-bit view");
     }
-    if (source == "reference file") out.text("refFile", record.refFile);
-    out.text("configFile", record.configFile);
-    out.text("appDataDir", record.appDataDir);
-    out.text("installedXml", record.installedXml);
-    out.text("refLocation", state.refLocation);
-    out.text("refVersion", state.refVersion);
-    out.text("iniManagerVersion", state.iniManagerVersion);
-    std::string why = "no installed version was found";
-    if (isAgentRecentEnough(state)) {
-        why = state.refVersion + " is at least the required version";
-    } else if (!state.refVersion.empty()) {
-        why = state.refVersion + " is older than " + state.iniManagerVersion;
-    }
-    out.flag("agentFound", isAgentRecentEnough(state), why);
+    if (file) out.text("refFile", lookup->value("refFile").value_or(""));
+    out.text("configFile", lookup->value("configFile").value_or(""));
+    out.text("appDataDir", lookup->value("appDataDir").value_or(""));
+    out.text("installedXml", lookup->value("installedXMLFile").value_or(""));
+    const std::string version = found->value("refVersion").value_or("");
+    const std::string required = expected->value("iniManagerVersion").value_or("");
+    out.text("refLocation", found->value("refLocation").value_or(""));
+    out.text("refVersion", version);
+    out.text("iniManagerVersion", required);
+    const bool recentEnough = !expected->has("Agent is not installed.  Prepare to install.");
+    out.flag("agentFound", recentEnough,
+             version.empty() ? "no installed version was found"
+             : recentEnough  ? version + " is at least the required version"
+                             : version + " is older than " + required);
 }
 
-// Returns whether the installer (or package) exists.
-bool installerSection(Platform& platform, LauncherState& state, Section& out) {
-    const bool runs = !isAgentRecentEnough(state);
-    out.flag("runs", runs, runs ? "the agent is missing or too old" : "the agent is installed");
-    if (state.iniInstallerLocation.empty()) {
-        out.text("kind", "none", "no installer is configured");
-        return false;
-    }
-    const bool msi = buildInstallerFor(platform, state);
-    const std::string& tested = msi ? state.installerImage : state.InstallerProgram;
-    const bool exists = installerExists(platform, state, msi);
+void installerSection(const Trace& trace, const LauncherState& state, const ModelMachine& machine, Section& out) {
+    const bool msi = isMsiPackage(state.iniInstallerLocation);
     out.text("kind", msi ? "msi" : "executable", msi ? "an MSI package, run by msiexec.exe" : std::string());
     out.text("InstallerProgram", state.InstallerProgram);
     if (msi) out.text("installerImage", state.installerImage);
-    out.flag("exists", exists, (msi ? "the package " : "the program ") + tested);
-    programFile(platform, state.InstallerProgram, out);
     out.list("installerArglist", state.installerArglist);
     out.text("commandLine", joinArgVector(state.installerArglist));
-    return exists;
+    const auto child = std::find_if(machine.children.begin(), machine.children.end(),
+                                    [](const ModelledChild& run) { return run.installer; });
+    if (child == machine.children.end()) {
+        out.none("exitCode", "not started: " + trace.lastLine());
+        return;
+    }
+    out.number("exitCode", child->exitCode, assumedNote(child->assumed));
+    if (machine.left) {
+        out.text("leaves", machine.left->version + " in " + machine.left->folder,
+                 machine.left->assumed ? "assumed: as the INI file expects, where the launcher looks for it"
+                                       : std::string());
+    }
+    const TraceBlock* again = trace.block("Installed Agent Info (after install agent) ");
+    if (again == nullptr) return;
+    out.text("refLocation", again->value("refLocation").value_or(""), "as the launcher's second lookup found it");
+    out.text("refVersion", again->value("refVersion").value_or(""));
 }
 
-bool agentSection(Platform& platform, LauncherState& state, Section& out) {
-    buildAgentFor(platform, state);
-    const bool exists = programExists(platform, state.AgentProgram);
-    out.text("AgentProgram", state.AgentProgram,
-             isAgentRecentEnough(state)
-                 ? std::string()
-                 : "built with the location known now; after installing, the launcher looks it up again");
-    out.flag("exists", exists);
-    programFile(platform, state.AgentProgram, out);
+void agentSection(const LauncherState& state, const ModelMachine& machine, Section& out) {
+    out.text("AgentProgram", state.AgentProgram);
     out.list("agentArglist", state.agentArglist);
     out.text("commandLine", joinArgVector(state.agentArglist));
     out.flag("waits", state.isWait == 1,
              state.isWait == 1 ? "waits for the agent, and starts it again while it exits with code " +
                                      std::to_string(kAgentAsksRestart)
                                : std::string("hands over: the launcher ends once the agent runs"));
-    return exists;
+    std::vector<std::string> runs;
+    bool assumed = false;
+    for (const ModelledChild& child : machine.children) {
+        if (child.installer) continue;
+        runs.push_back(child.waited                     ? "exit code " + std::to_string(child.exitCode)
+                       : child.exitCode == kStartFailed ? "does not start"
+                                                        : "handed over");
+        assumed = assumed || child.assumed;
+    }
+    out.list("runs", runs, assumedNote(assumed));
 }
 
-void outcomeSection(const LauncherState& state, bool installerExists, bool agentExists, Section& out) {
-    const auto failure = [&](int id, const char* why) {
-        out.text("result", "fail", why);
-        out.number("message", id, state.isDialogAllowed == 1 ? "shown in an error box" : "not shown (silent)");
-        out.number("exitCode", kExitGiveUp);
-    };
-    if (isAgentRecentEnough(state)) {
-        if (!agentExists) {
-            failure(kMsgAgentNotFound, "the agent program cannot be found");
-        } else if (state.isWait == 1) {
-            out.text("result", "start-agent", "starts the agent and waits for it");
-            out.none("exitCode",
-                     "the agent's last exit code (" + std::to_string(kStartFailed) + " when it cannot start)");
-        } else {
-            out.text("result", "start-agent", "starts the agent and ends at once");
-            out.number("exitCode", 0, std::to_string(kStartFailed) + " when the agent cannot start");
+void outcomeSection(Platform& platform, const Trace& trace, const ModelMachine& machine, int exitCode, Section& out) {
+    std::vector<std::string> boxes;
+    for (const NotedBox& box : machine.boxes) {
+        // A line feed of the text shows as \n, so that a box stays one item.
+        std::string text = "[" + box.title + "] " + box.text;
+        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) {
+            text.replace(at, 1, "\\n");
         }
-    } else if (state.iniInstallerLocation.empty()) {
-        failure(state.mode == LaunchMode::EXTENSION ? kMsgAgentNotFoundExtension : kMsgAgentNotFound,
-                "no installer is configured");
-    } else if (!installerExists) {
-        failure(kMsgInstallerNotFound, "the installer cannot be found");
-    } else {
-        out.text("result", "install",
-                 "runs the installer and waits for it; with exit code 0, or " + std::to_string(kInstalledRestartDue) +
-                     " or " + std::to_string(kInstalledRestarting) +
-                     " (success, restart needed), it looks for the agent again and starts it; " +
-                     std::to_string(kInstallCancelled) + " (and " + std::to_string(kSetupCancelled) +
-                     " from an executable installer) end the run as cancelled; any other code is an error");
-        out.none("exitCode",
-                 "the installer's code, or as when the agent is installed; a restart code in place of a "
-                 "final 0");
+        boxes.push_back(platform.toSystemCodePage(utf8ToUtf16(text), false).text);
     }
+    out.list("boxes", boxes);
+    if (!trace.empty()) out.text("traceEnd", trace.lastLine());
+    std::vector<std::string> assumed;
+    for (const ModelledChild& child : machine.children) {
+        if (child.assumed)
+            assumed.push_back((child.installer ? "the installer's " : "the agent's ") + std::to_string(child.exitCode));
+    }
+    out.number("exitCode", exitCode, assumed.empty() ? std::string() : "with " + joined(assumed, " and ") + " assumed");
 }
 
 }  // namespace
 
-Explanation explainRun(Platform& platform, const std::string& launcherPath, const std::vector<std::string>& options) {
+Explanation explainRun(Platform& platform, const ChildModel& children, const std::string& launcherPath,
+                       const std::vector<CommandArgument>& options) {
     Explanation explanation;
     LauncherState state;
-    resolveLauncherIdentity(platform, launcherPath, state);
-    Section launcher{"launcher", {}};
-    const bool found = !state.launcherFullPath.empty();
+    ModelMachine machine(platform, children, state);
     // Not found: explained as if the launcher stood at the path given.
-    if (!found) setLauncherIdentity(platform.systemCodePage(), launcherPath, state);
-    const std::string iniPath = state.launcherDir + state.launcherName + ".ini";
+    const bool found = platform.pathKind(launcherPath) == PathKind::File;
+    if (!found) machine.addFile(launcherPath, std::string());
+    std::vector<CommandArgument> arguments{launcherPath, std::string("-log"), std::string(kTraceName)};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    const LaunchOutcome outcome = runLaunchSequence(machine, state, arguments);
+
+    Section launcher{"launcher", {}};
     launcher.text(
         "launcherFullPath", state.launcherFullPath,
         found ? std::string() : "no launcher program of this name in the image; explained as if it stood there");
     launcher.text("launcherDir", state.launcherDir);
     launcher.text("launcherName", state.launcherName);
-    launcher.text("iniFile", iniPath);
+    const std::string iniFile = machine.opened.empty() ? std::string() : machine.opened.front().first;
+    launcher.text("iniFile", iniFile);
     explanation.sections.push_back(launcher);
-    if (!readLauncherIni(platform, iniPath, state)) {
-        explanation.error = "the INI file " + iniPath +
+    if (machine.opened.empty() || !machine.opened.front().second) {
+        explanation.error = "the INI file " + iniFile +
                             " cannot be opened: the launcher shows an error and exits with " +
-                            std::to_string(kExitGiveUp);
+                            std::to_string(outcome.exitCode);
         return explanation;
     }
-
-    std::vector<CommandArgument> arguments{launcherPath};
-    arguments.insert(arguments.end(), options.begin(), options.end());
-    Section outcome{"outcome", {}};
-    if (parseCommandLine(arguments, state) == ParseResult::HelpRequested) {
-        outcome.text("result", "usage", "shows its usage box");
-        outcome.number("exitCode", 0);
-        explanation.sections.push_back(outcome);
-        return explanation;
+    const auto written = machine.written.find(state.argLogFile);
+    const Trace trace(written == machine.written.end() ? std::string() : written->second);
+    if (!trace.empty()) {
+        Section settings{"settings", {}};
+        settingsSection(state, options, settings);
+        Section location{"agentLocation", {}};
+        locationSection(trace, machine, location);
+        explanation.sections.insert(explanation.sections.end(), {settings, location});
     }
-    resolveEffectiveSettings(platform, state);
-    Section settings{"settings", {}};
-    settingsSection(state, options, settings);
-    Section location{"agentLocation", {}};
-    locationSection(platform, state, location);
-    Section installer{"installer", {}};
-    const bool installerExists = installerSection(platform, state, installer);
-    Section agent{"agent", {}};
-    const bool agentExists = agentSection(platform, state, agent);
-    outcomeSection(state, installerExists, agentExists, outcome);
-    explanation.sections.insert(explanation.sections.end(), {settings, location, installer, agent, outcome});
+    if (trace.block("Command to launch agent install")) {
+        Section installer{"installer", {}};
+        installerSection(trace, state, machine, installer);
+        explanation.sections.push_back(installer);
+    }
+    if (trace.block("Command to launch agent")) {
+        Section agent{"agent", {}};
+        agentSection(state, machine, agent);
+        explanation.sections.push_back(agent);
+    }
+    Section result{"outcome", {}};
+    outcomeSection(platform, trace, machine, outcome.exitCode, result);
+    explanation.sections.push_back(result);
     return explanation;
 }
 

@@ -1,19 +1,23 @@
-// What the launcher would do: its identity and INI file, the effective
-// settings, where it looks for an installed agent and what it finds, and
-// the exact installer and agent command lines, all computed by the
-// launcher's own functions over a platform that refuses to change anything.
+// What the launcher would do: launcher-check runs the launcher's own launch
+// sequence on a model of the machine that changes nothing, plays the
+// installer and the agent as the machine's description says (ChildModel),
+// and shows what the run read, built, started and showed, from the
+// launcher's own trace, with its exit code.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "check/env_platform.h"
 #include "check/findings.h"
+#include "launcher/command_line.h"
 #include "platform/platform.h"
 
 namespace launcher::check {
 
 /// Explains a run of the launcher program at launcherPath (a Windows path)
 /// with options, the launcher options that follow the program name.
-Explanation explainRun(Platform& platform, const std::string& launcherPath, const std::vector<std::string>& options);
+Explanation explainRun(Platform& platform, const ChildModel& children, const std::string& launcherPath,
+                       const std::vector<CommandArgument>& options);
 
 }  // namespace launcher::check

@@ -32,7 +32,7 @@ struct LintReport {
 
 /// Version of the JSON output's layout; raised whenever a member changes
 /// its meaning or type, or disappears.
-inline constexpr int kJsonSchemaVersion = 1;
+inline constexpr int kJsonSchemaVersion = 2;
 
 /// One value of an explained run. Its value is only the value; words about
 /// it go in note.
@@ -60,7 +60,8 @@ struct Section {
     void text(const std::string& label, const std::string& value, const std::string& note = std::string());
     void number(const std::string& label, long value, const std::string& note = std::string());
     void flag(const std::string& label, bool value, const std::string& note = std::string());
-    void list(const std::string& label, const std::vector<std::string>& values);
+    void list(const std::string& label, const std::vector<std::string>& values,
+              const std::string& note = std::string());
     void none(const std::string& label, const std::string& note);
 };
 

@@ -69,8 +69,8 @@ void Section::flag(const std::string& label, bool value, const std::string& note
     fields.push_back({.label = label, .kind = Field::Kind::Flag, .number = value, .note = note});
 }
 
-void Section::list(const std::string& label, const std::vector<std::string>& values) {
-    fields.push_back({.label = label, .kind = Field::Kind::List, .list = values});
+void Section::list(const std::string& label, const std::vector<std::string>& values, const std::string& note) {
+    fields.push_back({.label = label, .kind = Field::Kind::List, .list = values, .note = note});
 }
 
 void Section::none(const std::string& label, const std::string& note) {

@@ -114,7 +114,14 @@ std::string locate(const std::string& given, Image& image) {
     return std::string();
 }
 
+// With --json every outcome is one JSON object, of the mode asked for.
 int fail(const Options& options, const std::string& file, const std::string& error, std::ostream& out) {
+    if (options.explain && options.json) {
+        Explanation explanation;
+        explanation.error = (file.empty() ? "" : file + ": ") + error;
+        out << renderJson(explanation);
+        return kExitUnreadable;
+    }
     LintReport report;
     report.file = file;
     report.error = error;
@@ -160,6 +167,11 @@ int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
         return kExitClean;
     }
     if (const std::string error = parseOptions(arguments, options); !error.empty()) {
+        for (std::size_t i = 0; i < arguments.size() && arguments[i].starts_with("--"); ++i) {
+            options.json = options.json || arguments[i] == "--json";
+            options.explain = options.explain || arguments[i] == "--explain";
+        }
+        if (options.json) return fail(options, std::string(), error, out);
         err << "launcher-check: " << error << "\n" << kUsage;
         return kExitUnreadable;
     }
@@ -173,8 +185,8 @@ int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
     std::unique_ptr<EnvPlatform> described;
     Platform* machine = native;
     std::string windowsFolder;
+    EnvSettings settings;
     if (native == nullptr || !options.envFile.empty()) {
-        EnvSettings settings;
         if (!options.envFile.empty()) {
             if (const std::string error = readEnvFile(options.envFile, settings); !error.empty()) {
                 err << "launcher-check: " << options.envFile << ": " << error << "\n";
@@ -196,8 +208,7 @@ int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
         // A folder that climbs above its first part stays as written.
         (void)normalizePath(machine->systemCodePage(), windowsFolder, named);
     } else {
-        windowsFolder = directoryPart(machine->systemCodePage(), windowsPath(image.ini));
-        stripTrailingSeparator(machine->systemCodePage(), windowsFolder);
+        windowsFolder = spellPath(*machine, utf8ToUtf16(utf8Of(image.folder))).text;
     }
     ReadOnlyPlatform platform(*machine);
     const std::string iniPath = windowsPath(image.ini);
@@ -206,7 +217,10 @@ int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::o
     }
 
     if (options.explain) {
-        Explanation explanation = explainRun(platform, windowsPath(image.exe), options.launcherOptions);
+        std::vector<std::u16string> launcherOptions;
+        for (const std::string& option : options.launcherOptions) launcherOptions.push_back(utf8ToUtf16(option));
+        Explanation explanation = explainRun(*machine, settings.children, windowsPath(image.exe),
+                                             commandArguments(*machine, launcherOptions));
         explanation.notes = image.notes;
         toUtf8(*machine, explanation.sections);
         out << (options.json ? renderJson(explanation) : renderText(explanation));

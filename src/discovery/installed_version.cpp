@@ -7,8 +7,6 @@ namespace launcher {
 
 namespace {
 
-constexpr std::string_view kDataLocationKey = "tessa.appDataLocation";
-constexpr std::string_view kPackageId = "id='com.norvex.tessa.agent'";
 constexpr std::string_view kPackageTag = "<package";
 constexpr std::string_view kVersionAttribute = "version='";
 

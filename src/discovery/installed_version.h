@@ -5,11 +5,18 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "messages/trace_file.h"
 #include "platform/platform.h"
 
 namespace launcher {
+
+/// The key of config.ini that names the agent's data folder.
+inline constexpr std::string_view kDataLocationKey = "tessa.appDataLocation";
+
+/// The attribute of installed.xml's line that records the agent package.
+inline constexpr std::string_view kPackageId = "id='com.norvex.tessa.agent'";
 
 /// The registry key and files a lookup consulted, as its trace names them;
 /// for tools that show them without reading a trace.

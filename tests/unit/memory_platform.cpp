@@ -6,15 +6,6 @@ namespace launcher::testing {
 
 namespace {
 
-// The message table as the resource script includes it: a row without text
-// names the language of the rows that follow.
-#define MESSAGES_BEGIN(langid, primary, sub) {langid, nullptr},
-#define MESSAGE(id, text) {id, text},
-#define MESSAGES_END
-const std::pair<int, const char*> kMessages[] = {
-#include "messages.inc"
-};
-
 struct MemoryOutputFile : OutputFile {
     explicit MemoryOutputFile(std::string& bytes) : target(bytes) {}
     bool write(const char* data, std::size_t size) override { return target.append(data, size).size() >= size; }
@@ -22,25 +13,6 @@ struct MemoryOutputFile : OutputFile {
 };
 
 }  // namespace
-
-MemoryPlatform::MemoryPlatform() {
-    // RT_STRING blocks as the resource compiler lays them out: 16 counted
-    // texts each, absent ids counting 0.
-    std::map<std::pair<int, std::uint16_t>, std::vector<std::u16string>> texts;
-    std::uint16_t table = 0;
-    for (const auto& [id, text] : kMessages) {
-        if (text == nullptr) {
-            table = static_cast<std::uint16_t>(id);
-            continue;
-        }
-        std::vector<std::u16string>& block = texts[{id / 16 + 1, table}];
-        block.resize(16);
-        block[id % 16] = utf8ToUtf16(text);
-    }
-    for (const auto& [key, sixteen] : texts) {
-        for (const std::u16string& text : sixteen) stringBlocks[key] += char16_t(text.size()) + text;
-    }
-}
 
 void MemoryPlatform::addFile(const std::string& path, const std::string& content) {
     files[path] = content;

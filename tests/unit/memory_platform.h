@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "messages/message_table.h"
 #include "platform/platform.h"
 
 namespace launcher::testing {
@@ -52,8 +53,6 @@ private:
 
 class MemoryPlatform : public Platform {
 public:
-    MemoryPlatform();
-
     // What the test sets up.
     std::map<std::string, std::string> files;  ///< path to content
     std::set<std::string> directories;
@@ -69,7 +68,8 @@ public:
     std::map<std::u16string, std::u16string> shortNames;
     CodePage codePage;  ///< single-byte unless a test says otherwise
     std::uint16_t language = 1033;
-    /// (block, language) to raw block; filled from the real message table.
+    bool ownBlocks = false;  ///< the string table is stringBlocks
+    /// (block, language) to raw block.
     std::map<std::pair<int, std::uint16_t>, std::u16string> stringBlocks;
     /// Exit codes of successive process runs; -1 stands for a failed start.
     /// When empty, every run exits with 0.
@@ -107,8 +107,9 @@ public:
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
                                    const std::string& valueName) override;
     std::uint16_t userDefaultLanguage() override { return language; }
+    /// The launcher's own message table, unless the test gives blocks of its own.
     std::optional<std::u16string> stringBlock(int block, std::uint16_t lang) override {
-        return find(stringBlocks, {block, lang});
+        return ownBlocks ? find(stringBlocks, {block, lang}) : messageTableBlock(block, lang);
     }
     std::string systemCodePageToUtf8(const std::string& text) override;
     void messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) override;

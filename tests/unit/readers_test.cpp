@@ -91,7 +91,7 @@ std::u16string block(int entries, const std::u16string& sixth) {
 TEST(Messages, UserLanguageThenSamePrimaryLanguageThenEnglish) {
     // Every language with a table says its own number.
     MemoryPlatform platform;
-    platform.stringBlocks.clear();
+    platform.ownBlocks = true;
     for (int table : {1028, 1029, 1031, 1033, 1036, 1038, 1040, 1041, 1042, 1045, 1046, 1049, 2052, 3082}) {
         const std::string number = std::to_string(table);
         platform.stringBlocks[{126, table}] = block(16, std::u16string(number.begin(), number.end()));

@@ -19,7 +19,8 @@ file(MAKE_DIRECTORY "${stage}/docs/screenshots")
 
 file(COPY "${BINARY_DIR}/launcher.exe" "${BINARY_DIR}/src/check/launcher-check.exe"
           "${SOURCE_DIR}/docs/example.ini" "${SOURCE_DIR}/CHANGELOG.md" DESTINATION "${stage}")
-file(GLOB docs RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/docs/*.md" "${SOURCE_DIR}/docs/screenshots/*.png")
+file(GLOB docs RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/docs/*.md" "${SOURCE_DIR}/docs/*.wxs"
+     "${SOURCE_DIR}/docs/screenshots/*.png")
 list(SORT docs)
 foreach(doc IN LISTS docs)
     if(doc MATCHES "\\.md$")

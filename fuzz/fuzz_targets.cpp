@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "check/env_platform.h"
-#include "discovery/property_list.h"
+#include "discovery/reference_file.h"
 #include "launcher/command_line.h"
 #include "launcher/effective_settings.h"
 #include "platform/path_utils.h"

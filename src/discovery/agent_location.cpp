@@ -6,7 +6,7 @@
 
 #include "config/text_rules.h"
 #include "discovery/installed_version.h"
-#include "discovery/property_list.h"
+#include "discovery/reference_file.h"
 #include "platform/spelled_path.h"
 
 namespace launcher {

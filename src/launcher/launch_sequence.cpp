@@ -96,13 +96,13 @@ std::optional<int> installAgent(Platform& platform, LauncherState& state, const 
 LaunchOutcome startAgent(Platform& platform, LauncherState& state) {
     if (state.isWait != 1) {
         if (startAndExit(platform, state.AgentProgram, state.agentArglist) == StartResult::HandedOver) {
-            return LaunchOutcome{0, true};
+            return LaunchOutcome{0};
         }
-        return LaunchOutcome{kStartFailed, false};
+        return LaunchOutcome{kStartFailed};
     }
     int code = runAndWait(platform, state.AgentProgram, state.agentArglist);
     while (code == kAgentAsksRestart) code = runAndWait(platform, state.AgentProgram, state.agentArglist);
-    return LaunchOutcome{code, false};
+    return LaunchOutcome{code};
 }
 
 LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vector<CommandArgument>& arguments) {

@@ -23,7 +23,6 @@ inline constexpr int kInstalledRestarting = 1641;  ///< installed; a restart was
 /// How a run ended.
 struct LaunchOutcome {
     int exitCode = 0;
-    bool handedOver = false;  ///< the agent runs on; the launcher ends with exitCode at once
 };
 
 /// Returns true when an installed agent version was found and it is at

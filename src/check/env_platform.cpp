@@ -251,12 +251,7 @@ std::optional<std::string> EnvPlatform::environmentVariable(const std::string& n
     return found->second;
 }
 
-int EnvPlatform::pathIsRelative(const std::string& path) {
-    // The shell's rule: a leading backslash, or a colon as the second
-    // character, makes a path not relative.
-    if (!path.empty() && (path[0] == '\\' || (path.size() > 1 && path[1] == ':'))) return 0;
-    return 1;
-}
+int EnvPlatform::pathIsRelative(const std::string& path) { return pathIsRelativeLikeShell(CodePage(), path); }
 
 std::optional<std::u16string> EnvPlatform::specialFolder(Csidl csidl) {
     const auto found = settings_.folders.find(csidl);
@@ -283,19 +278,11 @@ RegistryRead EnvPlatform::readRegistryValue(RegistryHive hive, RegistryView view
 
 std::string EnvPlatform::systemCodePageToUtf8(const std::string& text) { return asUtf8(text); }
 
-std::u16string EnvPlatform::expandEnvironmentStrings(const std::u16string& wide) {
-    // %NAME% of a set variable is replaced; anything else stays as written.
-    const std::string text = utf16ToUtf8(wide);
-    std::string result;
-    std::size_t at = 0;
-    for (std::size_t open = text.find('%'); open != std::string::npos; open = text.find('%', at)) {
-        const std::size_t close = text.find('%', open + 1);
-        if (close == std::string::npos) break;
-        const std::optional<std::string> value = environmentVariable(text.substr(open + 1, close - open - 1));
-        result.append(text, at, open - at).append(value ? *value : text.substr(open, close - open + 1));
-        at = close + 1;
-    }
-    return utf8ToUtf16(result.append(text, at, std::string::npos));
+std::u16string EnvPlatform::expandEnvironmentStrings(const std::u16string& text) {
+    return expandLikeWindows(text, [&](std::u16string_view name) -> std::optional<std::u16string> {
+        const std::optional<std::string> value = environmentVariable(utf16ToUtf8(std::u16string(name)));
+        return value ? std::optional(utf8ToUtf16(*value)) : std::nullopt;
+    });
 }
 
 Narrowed EnvPlatform::toSystemCodePage(std::u16string_view text, bool) {

@@ -136,8 +136,8 @@ void applyIniLine(std::string_view line, IniSection& section, IniValues& values)
     if (entry.text == &IniValues::iniMode) parseLaunchMode(parsed.value, values.mode);
 }
 
-bool readLauncherIni(Platform& platform, const std::string& path, IniValues& values) {
-    std::unique_ptr<TextLineReader> reader = openTextFile(platform, path);
+bool readLauncherIni(FileReader& files, const std::string& path, IniValues& values) {
+    std::unique_ptr<TextLineReader> reader = openTextFile(files, path);
     if (!reader) return false;
     values.iniInstallerArgs.clear();
     values.iniManagerArgs.clear();

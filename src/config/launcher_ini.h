@@ -114,7 +114,7 @@ IniLine classifyIniLine(std::string_view line, IniSection section);
 
 /// Reads the INI file at path into values; returns false when it cannot be
 /// opened, and values stay as they were.
-bool readLauncherIni(Platform& platform, const std::string& path, IniValues& values);
+[[nodiscard]] bool readLauncherIni(FileReader& files, const std::string& path, IniValues& values);
 
 /// Applies one line (a piece of at most 254 characters) to values, as the
 /// reader does; section is the reader's state.

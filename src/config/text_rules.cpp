@@ -1,7 +1,5 @@
 #include "config/text_rules.h"
 
-#include <algorithm>
-
 #include <cctype>
 
 namespace launcher {
@@ -36,12 +34,6 @@ bool equalsIgnoringCase(std::string_view text, std::string_view word) {
 }
 
 }  // namespace
-
-bool equalsAsciiIgnoringCase(std::string_view a, std::string_view b) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
-}
 
 bool isTrueWord(std::string_view text) { return equalsIgnoringCase(text, "true") || equalsIgnoringCase(text, "yes"); }
 

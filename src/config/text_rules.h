@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/windows_rules.h"
+
 namespace launcher {
 
 /// Splits line at its first "=" into an untrimmed key and value. Returns 0
@@ -15,11 +17,6 @@ int splitKeyValue(std::string_view line, std::string& key, std::string& value);
 /// Returns text without its leading and trailing blanks; only the blank
 /// counts, tabs stay.
 std::string trimSpaces(std::string_view text);
-
-/// Returns true when both texts are equal with ASCII letters in any case;
-/// other bytes, the second bytes of double-byte characters among them, must
-/// be equal. Unlike the truth words, it does not follow the user's locale.
-bool equalsAsciiIgnoringCase(std::string_view a, std::string_view b);
 
 /// Returns true for "true" or "yes" in any letter case (as the user's
 /// locale has it); nothing is trimmed.

@@ -35,16 +35,6 @@ std::optional<std::u16string> folderPath(Platform& platform, PlaceholderFolder f
     return std::nullopt;
 }
 
-bool equalsIgnoringAsciiCase(std::u16string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const char16_t x = a[i] >= u'a' && a[i] <= u'z' ? a[i] - u'a' + u'A' : a[i];
-        const char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
-        if (x != static_cast<unsigned char>(y)) return false;
-    }
-    return true;
-}
-
 // A 64-bit package means the 64-bit folders by %ProgramFiles% and
 // %CommonProgramFiles%. In this 32-bit program those variables name the
 // "(x86)" folders; ProgramW6432 and CommonProgramW6432 name the others.
@@ -58,7 +48,7 @@ std::u16string withSixtyFourBitFolders(Platform& platform, const std::u16string&
         if (close == std::u16string::npos) break;
         const std::u16string_view name = std::u16string_view(text).substr(open + 1, close - open - 1);
         for (const auto& [folder, sixtyFour] : kFolders) {
-            if (!equalsIgnoringAsciiCase(name, folder) ||
+            if (!equalsAsciiIgnoringCase(name, folder) ||
                 !platform.environmentVariable(std::string(sixtyFour.begin(), sixtyFour.end())))
                 continue;
             result.append(text, at, open + 1 - at).append(sixtyFour);

@@ -51,8 +51,8 @@ std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& 
     return version;
 }
 
-void readConfigValue(Platform& platform, const std::string& path, std::string& output) {
-    std::unique_ptr<TextLineReader> reader = openTextFile(platform, path);
+void readConfigValue(FileReader& files, const std::string& path, std::string& output) {
+    std::unique_ptr<TextLineReader> reader = openTextFile(files, path);
     if (!reader) return;
     output.clear();
     std::string_view line;
@@ -66,8 +66,8 @@ void readConfigValue(Platform& platform, const std::string& path, std::string& o
     }
 }
 
-void readPackageVersion(Platform& platform, const std::string& path, std::string& output) {
-    std::unique_ptr<TextLineReader> reader = openTextFile(platform, path);
+void readPackageVersion(FileReader& files, const std::string& path, std::string& output) {
+    std::unique_ptr<TextLineReader> reader = openTextFile(files, path);
     if (!reader) return;
     output.clear();
     std::string_view line;

@@ -35,11 +35,11 @@ std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& 
 
 /// Sets output to the value of the last usable tessa.appDataLocation line of
 /// the file; leaves output as it was when the file cannot be opened.
-void readConfigValue(Platform& platform, const std::string& path, std::string& output);
+void readConfigValue(FileReader& files, const std::string& path, std::string& output);
 
 /// Sets output to the version of the first line naming the agent package;
 /// leaves output as it was when the file cannot be opened.
-void readPackageVersion(Platform& platform, const std::string& path, std::string& output);
+void readPackageVersion(FileReader& files, const std::string& path, std::string& output);
 
 /// Returns source without the backslash of an escaped drive colon ("C\:").
 std::string unescapeDriveColon(const CodePage& codePage, const std::string& source);

@@ -5,8 +5,8 @@
 
 namespace launcher {
 
-int readProperty(Platform& platform, const std::string& path, const std::string& key, std::string& output) {
-    std::unique_ptr<TextLineReader> reader = openTextFile(platform, path);
+int readProperty(FileReader& files, const std::string& path, const std::string& key, std::string& output) {
+    std::unique_ptr<TextLineReader> reader = openTextFile(files, path);
     if (!reader) return -1;
     output.clear();
     std::string_view line;

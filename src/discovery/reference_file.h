@@ -11,7 +11,6 @@ namespace launcher {
 /// Reads key from the properties file at path into output. Returns 0 when
 /// found; -1 when the file cannot be opened (output untouched) or the key is
 /// absent (output empty).
-[[nodiscard]] int readProperty(Platform& platform, const std::string& path, const std::string& key,
-                               std::string& output);
+[[nodiscard]] int readProperty(FileReader& files, const std::string& path, const std::string& key, std::string& output);
 
 }  // namespace launcher

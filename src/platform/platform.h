@@ -66,16 +66,20 @@ public:
     virtual bool write(const char* data, std::size_t size) = 0;
 };
 
-/// Every service of the operating system that the launcher uses.
-class Platform {
+/// All that a reader of text files needs: its files, opened for reading.
+class FileReader {
 public:
-    virtual ~Platform() = default;
+    virtual ~FileReader() = default;
+    /// Returns the opened file, or null when it cannot be opened for reading.
+    virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
+};
 
+/// Every service of the operating system that the launcher uses.
+class Platform : public FileReader {
+public:
     // Files and environment.
     /// Returns whether path names a file, a directory, or nothing.
     virtual PathKind pathKind(const std::string& path) = 0;
-    /// Returns the opened file, or null when it cannot be opened for reading.
-    virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
     /// Returns the file, created or emptied, or null when that fails.
     virtual std::unique_ptr<OutputFile> openForWriting(const std::string& path) = 0;
     /// Returns the process's current directory, spelled as spellPath does.

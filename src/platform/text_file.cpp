@@ -98,8 +98,8 @@ bool TextLineReader::nextPieceSlow(std::string_view& line) {
     return true;
 }
 
-std::unique_ptr<TextLineReader> openTextFile(Platform& platform, const std::string& path) {
-    std::unique_ptr<InputFile> file = platform.openForReading(path);
+std::unique_ptr<TextLineReader> openTextFile(FileReader& files, const std::string& path) {
+    std::unique_ptr<InputFile> file = files.openForReading(path);
     if (!file) return nullptr;
     return std::make_unique<TextLineReader>(std::move(file));
 }

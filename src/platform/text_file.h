@@ -41,8 +41,8 @@ private:
     std::string scratch_;
 };
 
-/// Opens path through the platform; returns null when it cannot be opened.
-std::unique_ptr<TextLineReader> openTextFile(Platform& platform, const std::string& path);
+/// Opens path; returns null when it cannot be opened.
+std::unique_ptr<TextLineReader> openTextFile(FileReader& files, const std::string& path);
 
 /// Returns text with every LF written as CR LF, as text mode stores it.
 std::string toTextModeBytes(std::string_view text);

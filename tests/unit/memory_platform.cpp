@@ -45,18 +45,18 @@ RegistryRead MemoryPlatform::readRegistryValue(RegistryHive hive, RegistryView v
     return {true, true, true, expandableValues, utf8ToUtf16(value->second)};
 }
 
-std::u16string MemoryPlatform::expandEnvironmentStrings(const std::u16string& text) {
-    // %NAME% of a set variable is replaced (names as written); anything else stays.
-    std::u16string result = text;
-    for (const auto& [name, narrow] : environment) {
-        const std::u16string token = u'%' + utf8ToUtf16(name) + u'%';
-        const std::u16string value = utf8ToUtf16(narrow);
-        for (std::size_t at = result.find(token); at != std::u16string::npos;
-             at = result.find(token, at + value.size())) {
-            result.replace(at, token.size(), value);
-        }
+std::optional<std::string> MemoryPlatform::environmentVariable(const std::string& name) {
+    for (const auto& [set, value] : environment) {
+        if (equalsAsciiIgnoringCase(set, name)) return value;
     }
-    return result;
+    return std::nullopt;
+}
+
+std::u16string MemoryPlatform::expandEnvironmentStrings(const std::u16string& text) {
+    return expandLikeWindows(text, [&](std::u16string_view name) -> std::optional<std::u16string> {
+        const std::optional<std::string> value = environmentVariable(utf16ToUtf8(std::u16string(name)));
+        return value ? std::optional(utf8ToUtf16(*value)) : std::nullopt;
+    });
 }
 
 Narrowed MemoryPlatform::toSystemCodePage(std::u16string_view text, bool bestFit) {

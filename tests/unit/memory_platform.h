@@ -14,6 +14,7 @@
 
 #include "messages/message_table.h"
 #include "platform/platform.h"
+#include "platform/windows_rules.h"
 
 namespace launcher::testing {
 
@@ -91,17 +92,14 @@ public:
     std::unique_ptr<InputFile> openForReading(const std::string& path) override;
     std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
     std::string currentDirectory() override { return "C:\\work"; }
-    std::optional<std::string> environmentVariable(const std::string& name) override { return find(environment, name); }
+    std::optional<std::string> environmentVariable(const std::string& name) override;
     std::string systemDirectory() override { return "C:\\Windows\\system32"; }
     CodePage systemCodePage() override { return codePage; }
     std::u16string expandEnvironmentStrings(const std::u16string& text) override;
     /// The test's code page is Latin-1; a look-alike stands in for Ł and ł.
     Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) override;
     std::optional<std::u16string> shortPathName(const std::u16string& path) override { return find(shortNames, path); }
-    /// The shell's rule: a leading backslash, or a drive and colon, is not relative.
-    int pathIsRelative(const std::string& path) override {
-        return path.starts_with('\\') || path.starts_with('/') || (path.size() >= 2 && path[1] == ':') ? 0 : 1;
-    }
+    int pathIsRelative(const std::string& path) override { return pathIsRelativeLikeShell(codePage, path); }
     int isUserAnAdmin() override { return 0; }
     std::optional<std::u16string> specialFolder(Csidl csidl) override { return find(folders, csidl); }
     RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,

@@ -17,8 +17,10 @@ using Strings = std::vector<std::string>;
 TEST(PathParts, SplitAndNormalize) {
     // The same cases in code pages 1252, 932, and 936, 949 and 950, whose
     // lead bytes are all 0x81 to 0xFE.
-    const CodePage pages[] = {CodePage(), CodePage().withLeadBytes(0x81, 0x9F).withLeadBytes(0xE0, 0xFC),
-                              CodePage().withLeadBytes(0x81, 0xFE)};
+    const std::pair<const char*, CodePage> pages[] = {
+        {"code page 1252", CodePage()},
+        {"code page 932", CodePage().withLeadBytes(0x81, 0x9F).withLeadBytes(0xE0, 0xFC)},
+        {"code pages 936, 949, 950", CodePage().withLeadBytes(0x81, 0xFE)}};
     // Each path, then its directory part, file part, name without extension,
     // and the path without one final separator.
     const std::array<std::string, 5> parts[] = {
@@ -44,12 +46,15 @@ TEST(PathParts, SplitAndNormalize) {
         {"/", "\\"},
         {"C:\\a\\b\\..\\", "C:\\a"},
     };
-    for (const CodePage& page : pages) {
+    for (const auto& [name, page] : pages) {
+        SCOPED_TRACE(name);
         for (auto [path, dir, file, stem, trimmed] : parts) {
             EXPECT_EQ(directoryPart(page, path) + "|" + filePart(page, path) + "|" + stripExtension(page, path),
-                      dir + "|" + file + "|" + stem);
+                      dir + "|" + file + "|" + stem)
+                << path;
+            const std::string whole = path;
             stripTrailingSeparator(page, path);
-            EXPECT_EQ(path, trimmed);
+            EXPECT_EQ(path, trimmed) << whole;
         }
         for (const auto& [input, output] : normalized) {
             std::string out;
@@ -59,12 +64,13 @@ TEST(PathParts, SplitAndNormalize) {
     }
     // In double-byte code pages a character's second byte can be 0x5C, the
     // backslash (表 of code page 932 is 0x95 0x5C, ソ 0x83 0x5C): it is never a separator.
-    for (const CodePage& dbcs : {pages[1], pages[2]}) {
+    for (const auto& [name, dbcs] : {pages[1], pages[2]}) {
+        SCOPED_TRACE(name);
         EXPECT_EQ(directoryPart(dbcs, "C:\\\x83\\x"), "C:\\");
         EXPECT_EQ(collapseSeparators(dbcs, "C:\\\\\x95\\\\d") + "|" + unescapeDriveColon(dbcs, "\x95\\:"),
                   "C:\\\x95\\\\d|\x95\\:");
         std::string out;
-        normalizePath(dbcs, out, "a\\\x95\\..\\b\\\x95\\");
+        EXPECT_EQ(normalizePath(dbcs, out, "a\\\x95\\..\\b\\\x95\\"), 0);
         stripTrailingSeparator(dbcs, out);
         EXPECT_EQ(out, "a\\\x95\\..\\b\\\x95\\");
     }

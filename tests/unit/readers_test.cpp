@@ -78,7 +78,9 @@ TEST(CompareVersions, DocumentedOrder) {
     EXPECT_EQ(
         std::make_tuple(parts.major, parts.minor, parts.micro, parts.qualifier, parts.written[1], parts.written[2]),
         std::make_tuple(1, 22, -3, "x.y.z", "22", "-3"));
-    EXPECT_EQ(parts.partsWritten * 100 + splitVersion("4.").partsWritten * 10 + splitVersion("4").partsWritten, 321);
+    EXPECT_EQ(parts.partsWritten, 3);
+    EXPECT_EQ(splitVersion("4.").partsWritten, 2);
+    EXPECT_EQ(splitVersion("4").partsWritten, 1);
 }
 
 // Block 126 holds ids 2000 to 2015: the error title is its entry 6.
@@ -114,7 +116,8 @@ TEST(Messages, UserLanguageThenSamePrimaryLanguageThenEnglish) {
         platform.stringBlocks[{126, 1031}] = raw;
         EXPECT_EQ(loadMessage(platform, kMsgErrorTitle), "1033");
     }
-    EXPECT_EQ(loadMessage(platform, MessageId{2012}) + loadMessage(platform, MessageId{2016}), "-");
+    EXPECT_EQ(loadMessage(platform, MessageId{2012}), "-");  // block 126 of every table holds it
+    EXPECT_EQ(loadMessage(platform, MessageId{2016}), "");   // no table has block 127
 
     const std::pair<std::string, std::string> formats[] = {
         {"a %s b\n", "a C:\\x b\n"},
@@ -244,6 +247,7 @@ const std::string kNoValue = "(a key without the value)";
 
 TEST(AgentLocation, RegistryKeyOrReferenceFile) {
     struct Row {
+        const char* name;
         std::string key = "Software\\Q";
         std::string file;
         int admin = 0;
@@ -254,31 +258,40 @@ TEST(AgentLocation, RegistryKeyOrReferenceFile) {
     };
     const std::string x254(254, 'x');
     const Row rows[] = {
-        {.location = "earlier"},
-        {.own = kNoValue, .location = ""},
-        {.own = x254 + "x", .wide = "C:\\S", .location = ""},  // too long, and not looked past
-        {.own = x254, .location = x254},
-        {.admin = 1, .own = "C:\\M", .location = "C:\\M"},
-        {.wide = "C:\\S", .location = "C:\\S"},
-        {.admin = 1, .own = kNoValue, .wide = "C:\\S", .location = "C:\\S"},
-        {.wide = kNoValue, .location = ""},
-        {.own = "", .wide = "C:\\S", .location = ""},
-        {.own = "%ProgramFiles%\\Q", .location = "%ProgramFiles%\\Q"},
+        {.name = "key in neither view: the location stays", .location = "earlier"},
+        {.name = "a key without the value", .own = kNoValue, .location = ""},
+        {.name = "too long, and not looked past", .own = x254 + "x", .wide = "C:\\S", .location = ""},
+        {.name = "254 bytes fit", .own = x254, .location = x254},
+        {.name = "an administrator reads the machine's hive", .admin = 1, .own = "C:\\M", .location = "C:\\M"},
+        {.name = "only the 64-bit view has it", .wide = "C:\\S", .location = "C:\\S"},
+        {.name = "the 64-bit value where the own view lacks one",
+         .admin = 1,
+         .own = kNoValue,
+         .wide = "C:\\S",
+         .location = "C:\\S"},
+        {.name = "the 64-bit key without the value", .wide = kNoValue, .location = ""},
+        {.name = "an empty value of the own view is not looked past", .own = "", .wide = "C:\\S", .location = ""},
+        {.name = "REG_SZ stays unexpanded", .own = "%ProgramFiles%\\Q", .location = "%ProgramFiles%\\Q"},
         // REG_EXPAND_SZ, within the same limit; a 64-bit package's
         // %CommonProgramFiles% is the 64-bit folder, when Windows names one.
-        {.own = "%CommonProgramFiles%\\Q", .expandable = true, .location = "C:\\CF86\\Q"},
-        {.wide = "%x%%commonprogramfiles%\\%ProgramFiles%\\5%",
+        {.name = "REG_EXPAND_SZ expanded",
+         .own = "%CommonProgramFiles%\\Q",
+         .expandable = true,
+         .location = "C:\\CF86\\Q"},
+        {.name = "a 64-bit value's folders are the 64-bit ones",
+         .wide = "%x%%commonprogramfiles%\\%ProgramFiles%\\5%",
          .expandable = true,
          .location = "%x%C:\\CF\\C:\\PF86\\5%"},
-        {.own = "%L%" + x254.substr(199), .expandable = true, .location = ""},
-        {.own = "%L%" + x254.substr(200), .expandable = true, .location = x254},
-        {.file = "<CURRDIR>r.properties", .location = "earlier"},  // the key comes first
-        {.key = "", .file = "<CURRDIR>r.properties", .location = "C:\\F"},
-        {.key = "", .file = "C:\\img\\n.properties", .location = ""},
-        {.key = "", .file = "C:\\none", .location = "earlier"},
-        {.key = "", .location = "earlier"},
+        {.name = "an expansion beyond 254 bytes", .own = "%L%" + x254.substr(199), .expandable = true, .location = ""},
+        {.name = "an expansion of 254 bytes", .own = "%L%" + x254.substr(200), .expandable = true, .location = x254},
+        {.name = "the key comes first", .file = "<CURRDIR>r.properties", .location = "earlier"},
+        {.name = "the reference file", .key = "", .file = "<CURRDIR>r.properties", .location = "C:\\F"},
+        {.name = "a reference file without location", .key = "", .file = "C:\\img\\n.properties", .location = ""},
+        {.name = "a reference file that is missing", .key = "", .file = "C:\\none", .location = "earlier"},
+        {.name = "neither source", .key = "", .location = "earlier"},
     };
     for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
         MemoryPlatform platform;
         platform.environment = {{"ProgramFiles", "C:\\PF86"},
                                 {"CommonProgramFiles", "C:\\CF86"},
@@ -303,7 +316,7 @@ TEST(AgentLocation, RegistryKeyOrReferenceFile) {
                             .isUserAdmin = row.admin,
                             .launcherDir = "C:\\img\\"},
                            result);
-        EXPECT_EQ(result.refLocation, row.location) << row.key << row.file << row.own.value_or("-");
+        EXPECT_EQ(result.refLocation, row.location);
         EXPECT_EQ(result.refVersion, "");
     }
     // Variable names match in any case of the ASCII letters only.

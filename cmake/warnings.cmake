@@ -2,7 +2,7 @@
 function(launcher_warnings target)
     # Designated initializers leave out the fields that keep their defaults;
     # -Wextra would report each left-out field.
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Werror
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Werror -Werror=unused-result
                                              -Wno-missing-field-initializers)
     # GCC 12 at -O3 reports overlaps inside std::string's own copies that
     # cannot happen (its bug 105329); the warning stays on, as a warning.

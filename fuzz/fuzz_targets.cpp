@@ -162,7 +162,7 @@ void fuzz_command_line(std::string_view input) {
     machine.files["setup.ini"] = input.substr(std::min(input.size(), line.size() + 1));
     LauncherState state;
     state.launcherDir = "C:\\image\\";
-    readLauncherIni(machine, "C:\\image\\setup.ini", state);
+    FUZZ_CHECK(readLauncherIni(machine, "C:\\image\\setup.ini", state));
     if (parseCommandLine(arguments, state) == ParseResult::HelpRequested) return;
     resolveEffectiveSettings(machine, state);
     if (state.argIsSilent == 1) FUZZ_CHECK(state.isSilent == 1);

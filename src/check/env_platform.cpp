@@ -175,14 +175,21 @@ std::string parseEnvText(std::string_view text, const std::string& hostBase, Env
     return std::string();
 }
 
+namespace {
+
+// A folder that climbs above its first part stays as written, and no path
+// of the run lies inside it.
+std::string normalized(const std::string& path) {
+    std::string normal;
+    (void)normalizePath(CodePage(), normal, path);
+    return normal;
+}
+
+}  // namespace
+
 EnvPlatform::EnvPlatform(EnvSettings settings, std::string hostImage) : settings_(std::move(settings)) {
-    std::string root;
-    normalizePath(CodePage(), root, settings_.image);
-    roots_.emplace_back(root, std::move(hostImage));
-    for (const auto& [windows, host] : settings_.maps) {
-        normalizePath(CodePage(), root, windows);
-        roots_.emplace_back(root, host);
-    }
+    roots_.emplace_back(normalized(settings_.image), std::move(hostImage));
+    for (const auto& [windows, host] : settings_.maps) roots_.emplace_back(normalized(windows), host);
 }
 
 std::optional<std::string> EnvPlatform::hostPath(const std::string& windowsPath) const {
@@ -221,10 +228,8 @@ PathKind EnvPlatform::pathKind(const std::string& path) {
     std::error_code ec;
     if (!host) {
         // The system folder, unless a map names it, holds msiexec.exe.
-        std::string normal;
-        std::string system;
-        normalizePath(CodePage(), normal, path);
-        normalizePath(CodePage(), system, settings_.systemDir);
+        const std::string normal = normalized(path);
+        const std::string system = normalized(settings_.systemDir);
         if (equalsAsciiIgnoringCase(normal, system)) return PathKind::Directory;
         return equalsAsciiIgnoringCase(normal, system + "\\msiexec.exe") ? PathKind::File : PathKind::Missing;
     }

@@ -67,7 +67,7 @@ struct EnvSettings {
 /// Reads the text of an environment file into settings; hostBase is the
 /// folder that relative host folders of "map" lines start from. Returns
 /// an error naming the line, or empty.
-std::string parseEnvText(std::string_view text, const std::string& hostBase, EnvSettings& settings);
+[[nodiscard]] std::string parseEnvText(std::string_view text, const std::string& hostBase, EnvSettings& settings);
 
 /// The machine of an environment file, with the image at hostImage.
 class EnvPlatform : public Platform {
@@ -76,30 +76,30 @@ public:
 
     /// Returns the host path that a Windows path stands for, each name
     /// matched in any letter case; nothing outside the mapped folders.
-    std::optional<std::string> hostPath(const std::string& windowsPath) const;
+    [[nodiscard]] std::optional<std::string> hostPath(const std::string& windowsPath) const;
 
-    PathKind pathKind(const std::string& path) override;
-    std::unique_ptr<InputFile> openForReading(const std::string& path) override;
-    std::unique_ptr<OutputFile> openForWriting(const std::string&) override { return nullptr; }
-    std::string currentDirectory() override;
-    std::optional<std::string> environmentVariable(const std::string& name) override;
-    std::string systemDirectory() override { return settings_.systemDir; }
-    CodePage systemCodePage() override { return CodePage(); }
-    std::u16string expandEnvironmentStrings(const std::u16string& text) override;
+    [[nodiscard]] PathKind pathKind(const std::string& path) override;
+    [[nodiscard]] std::unique_ptr<InputFile> openForReading(const std::string& path) override;
+    [[nodiscard]] std::unique_ptr<OutputFile> openForWriting(const std::string&) override { return nullptr; }
+    [[nodiscard]] std::string currentDirectory() override;
+    [[nodiscard]] std::optional<std::string> environmentVariable(const std::string& name) override;
+    [[nodiscard]] std::string systemDirectory() override { return settings_.systemDir; }
+    [[nodiscard]] CodePage systemCodePage() override { return CodePage(); }
+    [[nodiscard]] std::u16string expandEnvironmentStrings(const std::u16string& text) override;
     /// The machine's code page is taken to have every character: texts stay UTF-8.
-    Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) override;
-    std::optional<std::u16string> shortPathName(const std::u16string&) override { return std::nullopt; }
-    int pathIsRelative(const std::string& path) override;
-    int isUserAnAdmin() override { return settings_.admin; }
-    std::optional<std::u16string> specialFolder(Csidl csidl) override;
-    RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                   const std::string& valueName) override;
-    std::uint16_t userDefaultLanguage() override { return settings_.language; }
-    std::optional<std::u16string> stringBlock(int, std::uint16_t) override { return std::nullopt; }
-    std::string systemCodePageToUtf8(const std::string& text) override;
+    [[nodiscard]] Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) override;
+    [[nodiscard]] std::optional<std::u16string> shortPathName(const std::u16string&) override { return std::nullopt; }
+    [[nodiscard]] int pathIsRelative(const std::string& path) override;
+    [[nodiscard]] int isUserAnAdmin() override { return settings_.admin; }
+    [[nodiscard]] std::optional<std::u16string> specialFolder(Csidl csidl) override;
+    [[nodiscard]] RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                                 const std::string& valueName) override;
+    [[nodiscard]] std::uint16_t userDefaultLanguage() override { return settings_.language; }
+    [[nodiscard]] std::optional<std::u16string> stringBlock(int, std::uint16_t) override { return std::nullopt; }
+    [[nodiscard]] std::string systemCodePageToUtf8(const std::string& text) override;
     void messageBox(const std::u16string&, const std::u16string&, BoxIcon) override {}
-    int runAndWaitProcess(const std::string&, const std::string&) override { return -1; }
-    bool startProcess(const std::string&, const std::string&) override { return false; }
+    [[nodiscard]] int runAndWaitProcess(const std::string&, const std::string&) override { return -1; }
+    [[nodiscard]] bool startProcess(const std::string&, const std::string&) override { return false; }
 
 private:
     EnvSettings settings_;

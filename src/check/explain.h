@@ -17,7 +17,7 @@ namespace launcher::check {
 
 /// Explains a run of the launcher program at launcherPath (a Windows path)
 /// with options, the launcher options that follow the program name.
-Explanation explainRun(Platform& platform, const ChildModel& children, const std::string& launcherPath,
-                       const std::vector<CommandArgument>& options);
+[[nodiscard]] Explanation explainRun(Platform& platform, const ChildModel& children, const std::string& launcherPath,
+                                     const std::vector<CommandArgument>& options);
 
 }  // namespace launcher::check

@@ -73,26 +73,26 @@ struct Explanation {
 };
 
 /// Returns the exit code that a report stands for.
-int exitCodeOf(const LintReport& report);
+[[nodiscard]] int exitCodeOf(const LintReport& report);
 
 /// Returns the report as plain text: one block per finding, then a summary.
-std::string renderText(const LintReport& report);
+[[nodiscard]] std::string renderText(const LintReport& report);
 
 /// Returns the report as one JSON object.
-std::string renderJson(const LintReport& report);
+[[nodiscard]] std::string renderJson(const LintReport& report);
 
 /// Returns the explanation as plain text, one "label: value" line per field.
-std::string renderText(const Explanation& explanation);
+[[nodiscard]] std::string renderText(const Explanation& explanation);
 
 /// Returns the explanation as one JSON object, a member per section.
-std::string renderJson(const Explanation& explanation);
+[[nodiscard]] std::string renderJson(const Explanation& explanation);
 
 /// Returns text with valid UTF-8 unchanged and every other byte taken as
 /// the Latin-1 character of that number.
-std::string asUtf8(const std::string& text);
+[[nodiscard]] std::string asUtf8(const std::string& text);
 
 /// Returns text as a JSON string literal; bytes that are no valid UTF-8
 /// are taken as Latin-1 characters (see asUtf8).
-std::string jsonString(const std::string& text);
+[[nodiscard]] std::string jsonString(const std::string& text);
 
 }  // namespace launcher::check

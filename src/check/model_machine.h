@@ -59,16 +59,16 @@ public:
     /// Lets a file exist, with this content, as if it were on the machine.
     void addFile(const std::string& path, const std::string& content);
 
-    PathKind pathKind(const std::string& path) override;
-    std::unique_ptr<InputFile> openForReading(const std::string& path) override;
-    std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
-    RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                   const std::string& valueName) override;
+    [[nodiscard]] PathKind pathKind(const std::string& path) override;
+    [[nodiscard]] std::unique_ptr<InputFile> openForReading(const std::string& path) override;
+    [[nodiscard]] std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
+    [[nodiscard]] RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                                 const std::string& valueName) override;
     /// The launcher's own message table, which launcher-check does not carry as resources.
-    std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) override;
+    [[nodiscard]] std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) override;
     void messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) override;
-    int runAndWaitProcess(const std::string& program, const std::string& commandLine) override;
-    bool startProcess(const std::string& program, const std::string& commandLine) override;
+    [[nodiscard]] int runAndWaitProcess(const std::string& program, const std::string& commandLine) override;
+    [[nodiscard]] bool startProcess(const std::string& program, const std::string& commandLine) override;
 
     std::vector<std::pair<std::string, bool>> opened;  ///< every file opened for reading, and whether it opened
     std::vector<RegistryReadNote> registryReads;
@@ -78,9 +78,9 @@ public:
     std::optional<LeftAgent> left;               ///< what the installer left, if it ran and left anything
 
 private:
-    int play(const std::string& program, const std::string& commandLine, bool waited);
+    [[nodiscard]] int play(const std::string& program, const std::string& commandLine, bool waited);
     void leaveAgent();
-    static std::string folded(const std::string& path);
+    [[nodiscard]] static std::string folded(const std::string& path);
 
     ChildModel model_;
     const LauncherState& run_;

@@ -15,6 +15,7 @@ namespace launcher::check {
 /// Reports go to out; usage errors to err. native is the machine's own
 /// platform (Windows), or null where only an environment file can
 /// describe a machine. Returns the exit code.
-int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Platform* native);
+[[nodiscard]] int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err,
+                          Platform* native);
 
 }  // namespace launcher::check

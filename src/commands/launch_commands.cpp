@@ -15,7 +15,9 @@ const std::vector<std::string>& chosenArguments(const std::vector<std::string>& 
 
 std::string underDirectory(const CodePage& codePage, const std::string& directory, const std::string& relative) {
     std::string normalized;
-    normalizePath(codePage, normalized, directory + '\\' + relative);
+    // A path that climbs above its first part stays as joined: the start
+    // of a program that does not exist then fails as any other.
+    (void)normalizePath(codePage, normalized, directory + '\\' + relative);
     return normalized;
 }
 

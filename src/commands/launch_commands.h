@@ -49,11 +49,11 @@ struct AgentSettings {
 
 /// Returns true when path has at least 5 characters and ends in ".msi"
 /// exactly (lower case).
-bool isMsiPackage(const std::string& path);
+[[nodiscard]] bool isMsiPackage(const std::string& path);
 
 /// Returns true when path ends in java, javaw, java.exe or javaw.exe
 /// (letter case as written), as whole characters.
-bool isJavaRuntime(const CodePage& codePage, const std::string& path);
+[[nodiscard]] bool isJavaRuntime(const CodePage& codePage, const std::string& path);
 
 /// Sets InstallerProgram and installerArglist for an executable installer
 /// under launcherDir: "/S" when silent, "/L" with the language, and one

@@ -11,16 +11,16 @@ namespace launcher {
 /// Returns value unchanged without a blank; with a blank and an "=", a
 /// quotation mark after every "=" and one at the end; otherwise the value
 /// in quotation marks.
-std::string quoteArg(const std::string& value);
+[[nodiscard]] std::string quoteArg(const std::string& value);
 
 /// Returns value in quotation marks when it holds a blank, else unchanged.
-std::string wrapIfBlank(const std::string& value);
+[[nodiscard]] std::string wrapIfBlank(const std::string& value);
 
 /// Returns text with a backslash put before every quotation mark.
-std::string escapeQuotes(const std::string& text);
+[[nodiscard]] std::string escapeQuotes(const std::string& text);
 
 /// Returns the decimal language identifier for a locale name such as
 /// de_DE ("1033" when the table has no row for it); empty for an empty name.
-const char* lcidForLocale(const std::string& locale);
+[[nodiscard]] const char* lcidForLocale(const std::string& locale);
 
 }  // namespace launcher

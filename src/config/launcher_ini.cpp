@@ -133,7 +133,8 @@ void applyIniLine(std::string_view line, IniSection& section, IniValues& values)
         return;
     }
     values.*(entry.text) = parsed.value;
-    if (entry.text == &IniValues::iniMode) parseLaunchMode(parsed.value, values.mode);
+    // A MODE that names no mode leaves the mode as it was.
+    if (entry.text == &IniValues::iniMode) (void)parseLaunchMode(parsed.value, values.mode);
 }
 
 bool readLauncherIni(FileReader& files, const std::string& path, IniValues& values) {

@@ -15,7 +15,7 @@ namespace launcher {
 enum class LaunchMode { INSTALL, UNINSTALL, EXTENSION };
 
 /// Returns the mode's name as the INI file writes it.
-const char* launchModeName(LaunchMode mode);
+[[nodiscard]] const char* launchModeName(LaunchMode mode);
 
 /// The section the reader is in; Manager is the agent's section.
 enum class IniSection { None, Installer, Manager, Common };
@@ -66,27 +66,27 @@ struct IniKey {
 };
 
 /// Returns the table of every section's keys, in the file's documented order.
-const std::vector<IniKey>& iniKeys();
+[[nodiscard]] const std::vector<IniKey>& iniKeys();
 
 /// Returns the three sections, in the file's documented order.
-const std::vector<IniSection>& iniSections();
+[[nodiscard]] const std::vector<IniSection>& iniSections();
 
 /// Returns the launch modes, the default first.
-const std::vector<LaunchMode>& launchModes();
+[[nodiscard]] const std::vector<LaunchMode>& launchModes();
 
 /// Returns the header that opens section ("[INSTALLER]"…), or empty for none.
-const char* sectionHeader(IniSection section);
+[[nodiscard]] const char* sectionHeader(IniSection section);
 
 /// Returns true and sets section when the line, trimmed of blanks, is one
 /// of the three headers.
-bool parseSectionHeader(std::string_view line, IniSection& section);
+[[nodiscard]] bool parseSectionHeader(std::string_view line, IniSection& section);
 
 /// Returns the key entry of section named exactly key, or null.
-const IniKey* findIniKey(IniSection section, std::string_view key);
+[[nodiscard]] const IniKey* findIniKey(IniSection section, std::string_view key);
 
 /// Returns true and sets mode when the MODE value, trimmed of blanks, names
 /// one; otherwise mode stays as it was.
-bool parseLaunchMode(std::string_view value, LaunchMode& mode);
+[[nodiscard]] bool parseLaunchMode(std::string_view value, LaunchMode& mode);
 
 /// How the reader takes one line.
 enum class IniLineKind {
@@ -110,7 +110,7 @@ struct IniLine {
 
 /// Returns how the reader takes line (a piece of at most 254 characters)
 /// while it is in section; applyIniLine acts on exactly this answer.
-IniLine classifyIniLine(std::string_view line, IniSection section);
+[[nodiscard]] IniLine classifyIniLine(std::string_view line, IniSection section);
 
 /// Reads the INI file at path into values; returns false when it cannot be
 /// opened, and values stay as they were.

@@ -12,17 +12,17 @@ namespace launcher {
 /// Splits line at its first "=" into an untrimmed key and value. Returns 0
 /// and fills both, or 1 and leaves them untouched when the line has no "="
 /// or begins with it.
-int splitKeyValue(std::string_view line, std::string& key, std::string& value);
+[[nodiscard]] int splitKeyValue(std::string_view line, std::string& key, std::string& value);
 
 /// Returns text without its leading and trailing blanks; only the blank
 /// counts, tabs stay.
-std::string trimSpaces(std::string_view text);
+[[nodiscard]] std::string trimSpaces(std::string_view text);
 
 /// Returns true for "true" or "yes" in any letter case (as the user's
 /// locale has it); nothing is trimmed.
-bool isTrueWord(std::string_view text);
+[[nodiscard]] bool isTrueWord(std::string_view text);
 
 /// Returns true for "false" or "no" in any letter case; nothing is trimmed.
-bool isFalseWord(std::string_view text);
+[[nodiscard]] bool isFalseWord(std::string_view text);
 
 }  // namespace launcher

@@ -36,14 +36,14 @@ struct FolderPlaceholder {
 };
 
 /// Returns the placeholders in the order in which they are looked for.
-std::span<const FolderPlaceholder> folderPlaceholders();
+[[nodiscard]] std::span<const FolderPlaceholder> folderPlaceholders();
 
 /// Returns the hive's name as Windows writes it: "HKEY_LOCAL_MACHINE" or "HKEY_CURRENT_USER".
-const char* registryHiveName(RegistryHive hive);
+[[nodiscard]] const char* registryHiveName(RegistryHive hive);
 
 /// Returns the hive that a lookup reads: the machine's for an
 /// administrator run, else the user's.
-RegistryHive locationHive(int isUserAdmin);
+[[nodiscard]] RegistryHive locationHive(int isUserAdmin);
 
 /// Largest registry string read, terminator included.
 inline constexpr std::size_t kRegistryValueLimit = 255;
@@ -66,12 +66,12 @@ void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources
 
 /// Returns the placeholder that expandFolderPlaceholders replaces in text:
 /// the first of the table that occurs; null when none does.
-const FolderPlaceholder* replacedPlaceholder(const CodePage& codePage, const std::string& text);
+[[nodiscard]] const FolderPlaceholder* replacedPlaceholder(const CodePage& codePage, const std::string& text);
 
 /// Returns text with the first occurrence of the first placeholder of the
 /// table that occurs in it replaced by its folder, spelled as spellPath
 /// does; a folder the system cannot deliver leaves the placeholder as written.
-SpelledPath expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
-                                     const std::string& launcherDir);
+[[nodiscard]] SpelledPath expandFolderPlaceholders(Platform& platform, const std::string& text, int isUserAdmin,
+                                                   const std::string& launcherDir);
 
 }  // namespace launcher

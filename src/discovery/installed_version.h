@@ -30,8 +30,9 @@ struct LookupRecord {
 
 /// Returns the version of the agent installed at location, or nothing.
 /// Traces each path it reads, and notes it in record when one is given.
-std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& trace, const std::string& location,
-                                                 LookupRecord* record = nullptr);
+[[nodiscard]] std::optional<std::string> installedAgentVersion(Platform& platform, TraceFile& trace,
+                                                               const std::string& location,
+                                                               LookupRecord* record = nullptr);
 
 /// Sets output to the value of the last usable tessa.appDataLocation line of
 /// the file; leaves output as it was when the file cannot be opened.
@@ -42,10 +43,10 @@ void readConfigValue(FileReader& files, const std::string& path, std::string& ou
 void readPackageVersion(FileReader& files, const std::string& path, std::string& output);
 
 /// Returns source without the backslash of an escaped drive colon ("C\:").
-std::string unescapeDriveColon(const CodePage& codePage, const std::string& source);
+[[nodiscard]] std::string unescapeDriveColon(const CodePage& codePage, const std::string& source);
 
 /// Returns source with runs of separators halved (a pair becomes one); two
 /// leading backslashes of a share path stay.
-std::string collapseSeparators(const CodePage& codePage, const std::string& source);
+[[nodiscard]] std::string collapseSeparators(const CodePage& codePage, const std::string& source);
 
 }  // namespace launcher

@@ -26,7 +26,8 @@ struct CommandArgument {
 
 /// Returns the arguments as Windows handed them over (UTF-16, split by the
 /// C runtime), each as text and as a path.
-std::vector<CommandArgument> commandArguments(Platform& platform, const std::vector<std::u16string>& arguments);
+[[nodiscard]] std::vector<CommandArgument> commandArguments(Platform& platform,
+                                                            const std::vector<std::u16string>& arguments);
 
 /// What parseCommandLine found.
 enum class ParseResult { Continue, HelpRequested };

@@ -18,7 +18,8 @@ std::string resolveInputFile(Platform& platform, const LauncherState& state) {
     if (value.empty()) return std::string();
     const std::string path = isAbsolutePath(platform, value) ? value : state.launcherDir + '\\' + value;
     std::string normalized;
-    normalizePath(platform.systemCodePage(), normalized, path);
+    // Its result is not consulted: a failed normalisation leaves the joined path.
+    (void)normalizePath(platform.systemCodePage(), normalized, path);
     return normalized;
 }
 

@@ -27,7 +27,7 @@ struct LaunchOutcome {
 
 /// Returns true when an installed agent version was found and it is at
 /// least the required one (the installed test before and after installing).
-bool isAgentRecentEnough(const LauncherState& state);
+[[nodiscard]] bool isAgentRecentEnough(const LauncherState& state);
 
 /// Looks the installed agent up with the state's INI values and settings,
 /// into refLocation and refVersion; notes what it read in record when given.
@@ -39,14 +39,14 @@ bool buildInstallerFor(Platform& platform, LauncherState& state);
 
 /// Returns true when the installer can run: the package exists (MSI), or
 /// the executable installer is a program that a start would find.
-bool installerExists(Platform& platform, const LauncherState& state, bool msi);
+[[nodiscard]] bool installerExists(Platform& platform, const LauncherState& state, bool msi);
 
 /// Builds the agent command of state with buildAgentCommand.
 void buildAgentFor(Platform& platform, LauncherState& state);
 
 /// Returns true when the program exists, or when a start would find it
 /// with one of the extensions it tries (.com, .exe, .bat, .cmd).
-bool programExists(Platform& platform, const std::string& program);
+[[nodiscard]] bool programExists(Platform& platform, const std::string& program);
 
 /// Fills the identity fields from argument 0: findProgram on it, or on it
 /// with ".exe" appended; all four stay empty when both lookups fail.
@@ -58,7 +58,7 @@ void setLauncherIdentity(const CodePage& codePage, const std::string& fullPath, 
 
 /// Runs the launch sequence on the arguments (element 0 is the program
 /// name as given) and returns the process's exit code.
-LaunchOutcome runLaunchSequence(Platform& platform, LauncherState& state,
-                                const std::vector<CommandArgument>& arguments);
+[[nodiscard]] LaunchOutcome runLaunchSequence(Platform& platform, LauncherState& state,
+                                              const std::vector<CommandArgument>& arguments);
 
 }  // namespace launcher

@@ -11,6 +11,6 @@ namespace launcher {
 
 /// Returns the RT_STRING block of this number in exactly this language, as
 /// the launcher's executable holds it, or nothing when it has none.
-std::optional<std::u16string> messageTableBlock(int blockNumber, std::uint16_t language);
+[[nodiscard]] std::optional<std::u16string> messageTableBlock(int blockNumber, std::uint16_t language);
 
 }  // namespace launcher

@@ -24,22 +24,22 @@ enum MessageId : int {
 /// Returns message id as UTF-8 from the table of the user's language, or of
 /// the table that stands in for it (the same primary language, else
 /// English); empty when no table has it. Messages are never cut.
-std::string loadMessage(Platform& platform, MessageId id);
+[[nodiscard]] std::string loadMessage(Platform& platform, MessageId id);
 
 /// Returns format with its one conversion (%s) replaced by argument, which
 /// is text in the system code page; "%%" gives "%".
-std::string formatMessage(Platform& platform, const std::string& format, const std::string& argument);
+[[nodiscard]] std::string formatMessage(Platform& platform, const std::string& format, const std::string& argument);
 
 /// Returns format with its one conversion (%d) replaced by number.
-std::string formatMessage(const std::string& format, long number);
+[[nodiscard]] std::string formatMessage(const std::string& format, long number);
 
 /// Shows text and title (UTF-8) whole, with the icon given.
 void showMessageBox(Platform& platform, const std::string& text, const std::string& title, BoxIcon icon);
 
 /// Returns UTF-16 units as UTF-8; unpaired surrogates become U+FFFD.
-std::string utf16ToUtf8(const std::u16string& text);
+[[nodiscard]] std::string utf16ToUtf8(const std::u16string& text);
 
 /// Returns UTF-8 as UTF-16 units; malformed bytes become U+FFFD.
-std::u16string utf8ToUtf16(const std::string& text);
+[[nodiscard]] std::u16string utf8ToUtf16(const std::string& text);
 
 }  // namespace launcher

@@ -17,7 +17,8 @@ void TraceFile::open(Platform& platform, const std::string& path) {
 }
 
 void TraceFile::flush() {
-    if (file_ && !pending_.empty()) file_->write(pending_.data(), pending_.size());
+    // The trace is best effort: a write that fails changes nothing else.
+    if (file_ && !pending_.empty()) (void)file_->write(pending_.data(), pending_.size());
     pending_.clear();
 }
 

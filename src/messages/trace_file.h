@@ -24,7 +24,7 @@ public:
     /// Flushes and closes; nothing is written afterwards.
     void close();
     /// Returns true while a file is open.
-    bool isOpen() const { return file_ != nullptr; }
+    [[nodiscard]] bool isOpen() const { return file_ != nullptr; }
 
     /// Writes an empty line, the title and the rule of 54 equals signs.
     void block(std::string_view title);

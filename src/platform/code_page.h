@@ -26,29 +26,29 @@ public:
     }
 
     /// Returns whether c begins a double-byte character.
-    bool isLeadByte(char c) const { return lead_.test(static_cast<unsigned char>(c)); }
+    [[nodiscard]] bool isLeadByte(char c) const { return lead_.test(static_cast<unsigned char>(c)); }
 
     /// Returns the position of the character that follows the one at i.
-    std::size_t next(std::string_view text, std::size_t i) const {
+    [[nodiscard]] std::size_t next(std::string_view text, std::size_t i) const {
         return isLeadByte(text[i]) && i + 1 < text.size() ? i + 2 : i + 1;
     }
 
     /// Returns the position of the last character of text that is one of
     /// the single-byte characters in any, or npos.
-    std::size_t findLastOf(std::string_view text, std::string_view any) const;
+    [[nodiscard]] std::size_t findLastOf(std::string_view text, std::string_view any) const;
 
     /// Returns the position of the first occurrence of pattern at or after
     /// from that begins on a character; npos when there is none, or when
     /// pattern is empty.
-    std::size_t find(std::string_view text, std::string_view pattern, std::size_t from = 0) const;
+    [[nodiscard]] std::size_t find(std::string_view text, std::string_view pattern, std::size_t from = 0) const;
 
     /// Returns whether a character begins at position at of text (the end
     /// of the text counts as one).
-    bool beginsCharacter(std::string_view text, std::size_t at) const;
+    [[nodiscard]] bool beginsCharacter(std::string_view text, std::size_t at) const;
 
     /// Returns whether text ends with suffix, and suffix begins on a
     /// character: a trail byte 0x5C is no final backslash.
-    bool endsWith(std::string_view text, std::string_view suffix) const {
+    [[nodiscard]] bool endsWith(std::string_view text, std::string_view suffix) const {
         return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix &&
                beginsCharacter(text, text.size() - suffix.size());
     }

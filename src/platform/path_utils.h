@@ -14,34 +14,35 @@ namespace launcher {
 
 /// Returns the path of the program file that name designates (absolute, or
 /// relative to the current directory, or searched in "." and PATH), or empty.
-std::string findProgram(Platform& platform, const std::string& name);
+[[nodiscard]] std::string findProgram(Platform& platform, const std::string& name);
 
 /// Returns directory and name joined by a backslash, unless directory
 /// already ends with one.
-std::string joinWithBackslash(const CodePage& codePage, const std::string& directory, const std::string& name);
+[[nodiscard]] std::string joinWithBackslash(const CodePage& codePage, const std::string& directory,
+                                            const std::string& name);
 
 /// Returns path up to and including its last backslash, or empty.
-std::string directoryPart(const CodePage& codePage, const std::string& path);
+[[nodiscard]] std::string directoryPart(const CodePage& codePage, const std::string& path);
 
 /// Returns what follows the last backslash of path (all of it without one).
-std::string filePart(const CodePage& codePage, const std::string& path);
+[[nodiscard]] std::string filePart(const CodePage& codePage, const std::string& path);
 
 /// Returns name cut at its last dot, unless nothing follows that dot.
-std::string stripExtension(const CodePage& codePage, const std::string& name);
+[[nodiscard]] std::string stripExtension(const CodePage& codePage, const std::string& name);
 
 /// Returns true when a file or directory of that name exists; a path with
 /// a wildcard never exists.
-bool pathExists(Platform& platform, const std::string& path);
+[[nodiscard]] bool pathExists(Platform& platform, const std::string& path);
 
 /// Removes one final slash or backslash, if there is one.
 void stripTrailingSeparator(const CodePage& codePage, std::string& path);
 
 /// Returns 1 when the shell does not call the path relative, else 0.
-int isAbsolutePath(Platform& platform, const std::string& path);
+[[nodiscard]] int isAbsolutePath(Platform& platform, const std::string& path);
 
 /// Resolves "." and "..", drops empty segments and writes backslashes.
 /// Returns 0 on success; 1 when ".." climbs above the first segment, and
 /// then output holds the input unchanged.
-int normalizePath(const CodePage& codePage, std::string& output, const std::string& input);
+[[nodiscard]] int normalizePath(const CodePage& codePage, std::string& output, const std::string& input);
 
 }  // namespace launcher

@@ -55,7 +55,7 @@ class InputFile {
 public:
     virtual ~InputFile() = default;
     /// Returns the number of bytes read into buffer; 0 at the end or on error.
-    virtual std::size_t read(char* buffer, std::size_t size) = 0;
+    [[nodiscard]] virtual std::size_t read(char* buffer, std::size_t size) = 0;
 };
 
 /// A file opened for writing, created or emptied; bytes go out unchanged.
@@ -63,7 +63,7 @@ class OutputFile {
 public:
     virtual ~OutputFile() = default;
     /// Returns false when the bytes could not all be written.
-    virtual bool write(const char* data, std::size_t size) = 0;
+    [[nodiscard]] virtual bool write(const char* data, std::size_t size) = 0;
 };
 
 /// All that a reader of text files needs: its files, opened for reading.
@@ -71,7 +71,7 @@ class FileReader {
 public:
     virtual ~FileReader() = default;
     /// Returns the opened file, or null when it cannot be opened for reading.
-    virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
+    [[nodiscard]] virtual std::unique_ptr<InputFile> openForReading(const std::string& path) = 0;
 };
 
 /// Every service of the operating system that the launcher uses.
@@ -79,54 +79,54 @@ class Platform : public FileReader {
 public:
     // Files and environment.
     /// Returns whether path names a file, a directory, or nothing.
-    virtual PathKind pathKind(const std::string& path) = 0;
+    [[nodiscard]] virtual PathKind pathKind(const std::string& path) = 0;
     /// Returns the file, created or emptied, or null when that fails.
-    virtual std::unique_ptr<OutputFile> openForWriting(const std::string& path) = 0;
+    [[nodiscard]] virtual std::unique_ptr<OutputFile> openForWriting(const std::string& path) = 0;
     /// Returns the process's current directory, spelled as spellPath does.
-    virtual std::string currentDirectory() = 0;
+    [[nodiscard]] virtual std::string currentDirectory() = 0;
     /// Returns the variable's value, or nothing when it is not set. The
     /// launcher reads only paths and lists of them: each part between
     /// semicolons is spelled as spellPath does.
-    virtual std::optional<std::string> environmentVariable(const std::string& name) = 0;
+    [[nodiscard]] virtual std::optional<std::string> environmentVariable(const std::string& name) = 0;
     /// Returns the Windows system directory (where msiexec.exe lives).
-    virtual std::string systemDirectory() = 0;
+    [[nodiscard]] virtual std::string systemDirectory() = 0;
     /// Returns the lead bytes of the system ANSI code page.
-    virtual CodePage systemCodePage() = 0;
+    [[nodiscard]] virtual CodePage systemCodePage() = 0;
     /// Returns text with every %NAME% of a set variable replaced by its
     /// value, as Windows expands REG_EXPAND_SZ data; empty when that fails.
-    virtual std::u16string expandEnvironmentStrings(const std::u16string& text) = 0;
+    [[nodiscard]] virtual std::u16string expandEnvironmentStrings(const std::u16string& text) = 0;
     /// Returns text in the system code page. A character that the code page
     /// lacks becomes its default character ("?"), or with bestFit a look-alike
     /// where the code page has one (as Windows converts the command line);
     /// either way exact is false then.
-    virtual Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) = 0;
+    [[nodiscard]] virtual Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) = 0;
     /// Returns the short (8.3) form of an existing path, or nothing when the
     /// file system has none.
-    virtual std::optional<std::u16string> shortPathName(const std::u16string& path) = 0;
+    [[nodiscard]] virtual std::optional<std::u16string> shortPathName(const std::u16string& path) = 0;
 
     // Shell.
     /// Returns PathIsRelativeA's answer for path, as the shell gives it.
-    virtual int pathIsRelative(const std::string& path) = 0;
+    [[nodiscard]] virtual int pathIsRelative(const std::string& path) = 0;
     /// Returns 1 when the user's token holds the Administrators group
     /// (IsUserAnAdmin's answer), else 0.
-    virtual int isUserAnAdmin() = 0;
+    [[nodiscard]] virtual int isUserAnAdmin() = 0;
     /// Returns the special folder's path without a trailing backslash, or
     /// nothing when the system cannot deliver it.
-    virtual std::optional<std::u16string> specialFolder(Csidl csidl) = 0;
+    [[nodiscard]] virtual std::optional<std::u16string> specialFolder(Csidl csidl) = 0;
 
     // Registry.
     /// Reads one value of any type in the given view, whole.
-    virtual RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                           const std::string& valueName) = 0;
+    [[nodiscard]] virtual RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                                         const std::string& valueName) = 0;
 
     // Resources and text.
     /// Returns the user's default language identifier.
-    virtual std::uint16_t userDefaultLanguage() = 0;
+    [[nodiscard]] virtual std::uint16_t userDefaultLanguage() = 0;
     /// Returns the RT_STRING block of this number in exactly this language,
     /// as raw UTF-16 units, or nothing when the executable has none.
-    virtual std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) = 0;
+    [[nodiscard]] virtual std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) = 0;
     /// Returns text in the system code page converted to UTF-8.
-    virtual std::string systemCodePageToUtf8(const std::string& text) = 0;
+    [[nodiscard]] virtual std::string systemCodePageToUtf8(const std::string& text) = 0;
 
     // User interface.
     /// Shows a modal box with one OK button and returns when it is closed.
@@ -136,9 +136,9 @@ public:
     // passed as it is. Handles are inherited; environment and current
     // directory are the launcher's own.
     /// Returns the child's exit code, or -1 when it could not be created.
-    virtual int runAndWaitProcess(const std::string& program, const std::string& commandLine) = 0;
+    [[nodiscard]] virtual int runAndWaitProcess(const std::string& program, const std::string& commandLine) = 0;
     /// Returns true when the child was created; it is not waited for.
-    virtual bool startProcess(const std::string& program, const std::string& commandLine) = 0;
+    [[nodiscard]] virtual bool startProcess(const std::string& program, const std::string& commandLine) = 0;
 };
 
 }  // namespace launcher

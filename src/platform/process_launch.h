@@ -17,18 +17,18 @@ using ArgVector = std::vector<std::string>;
 /// last component has a dot (and it exists), else the first of path+".com",
 /// ".exe", ".bat", ".cmd" that exists; a path without separator or colon is
 /// taken from the current directory only. Empty when nothing is found.
-std::string resolveProgramFile(Platform& platform, const std::string& path);
+[[nodiscard]] std::string resolveProgramFile(Platform& platform, const std::string& path);
 
 /// What runAndWait returns, and a start reports, for a child that could not
 /// be found or created; a child that ends with -1 itself looks the same.
 inline constexpr int kStartFailed = -1;
 
 /// Returns the elements joined with single blanks, without added quoting.
-std::string joinArgVector(const ArgVector& arguments);
+[[nodiscard]] std::string joinArgVector(const ArgVector& arguments);
 
 /// Runs the program and waits for it; returns its exit code, or -1 when it
 /// cannot be found or started.
-int runAndWait(Platform& platform, const std::string& program, const ArgVector& arguments);
+[[nodiscard]] int runAndWait(Platform& platform, const std::string& program, const ArgVector& arguments);
 
 /// What startAndExit achieved.
 enum class StartResult { HandedOver, Failed };
@@ -36,6 +36,6 @@ enum class StartResult { HandedOver, Failed };
 /// Starts the program without waiting. HandedOver means the child exists
 /// and the launcher is to end at once with exit code 0; Failed stands for
 /// the result -1.
-StartResult startAndExit(Platform& platform, const std::string& program, const ArgVector& arguments);
+[[nodiscard]] StartResult startAndExit(Platform& platform, const std::string& program, const ArgVector& arguments);
 
 }  // namespace launcher

@@ -29,9 +29,9 @@ struct SpelledPath {
 /// part becomes the last part of the short name of the path up to it. A
 /// part that does not exist yet, such as a new file in an existing folder,
 /// stays only when the code page spells it.
-SpelledPath spellPath(Platform& platform, std::u16string_view path);
+[[nodiscard]] SpelledPath spellPath(Platform& platform, std::u16string_view path);
 
 /// Spells every part of a list between semicolons, as PATH holds them.
-std::string spellPathList(Platform& platform, std::u16string_view list);
+[[nodiscard]] std::string spellPathList(Platform& platform, std::u16string_view list);
 
 }  // namespace launcher

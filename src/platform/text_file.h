@@ -28,11 +28,11 @@ public:
     /// Returns false at the end of the text. Otherwise line holds the next
     /// piece, cut at its line feed and at a NUL byte, as a C string would be;
     /// it stays valid until the next call.
-    bool nextLine(std::string_view& line);
+    [[nodiscard]] bool nextLine(std::string_view& line);
 
 private:
-    bool fill();
-    bool nextPieceSlow(std::string_view& line);
+    [[nodiscard]] bool fill();
+    [[nodiscard]] bool nextPieceSlow(std::string_view& line);
 
     std::unique_ptr<InputFile> file_;
     std::vector<char> buffer_;
@@ -42,9 +42,9 @@ private:
 };
 
 /// Opens path; returns null when it cannot be opened.
-std::unique_ptr<TextLineReader> openTextFile(FileReader& files, const std::string& path);
+[[nodiscard]] std::unique_ptr<TextLineReader> openTextFile(FileReader& files, const std::string& path);
 
 /// Returns text with every LF written as CR LF, as text mode stores it.
-std::string toTextModeBytes(std::string_view text);
+[[nodiscard]] std::string toTextModeBytes(std::string_view text);
 
 }  // namespace launcher

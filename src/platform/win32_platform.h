@@ -16,27 +16,27 @@ void restrictDllSearchToSystemDirectory();
 /// The platform as Windows provides it.
 class Win32Platform : public Platform {
 public:
-    PathKind pathKind(const std::string& path) override;
-    std::unique_ptr<InputFile> openForReading(const std::string& path) override;
-    std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
-    std::string currentDirectory() override;
-    std::optional<std::string> environmentVariable(const std::string& name) override;
-    std::string systemDirectory() override;
-    CodePage systemCodePage() override;
-    std::u16string expandEnvironmentStrings(const std::u16string& text) override;
-    Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) override;
-    std::optional<std::u16string> shortPathName(const std::u16string& path) override;
-    int pathIsRelative(const std::string& path) override;
-    int isUserAnAdmin() override;
-    std::optional<std::u16string> specialFolder(Csidl csidl) override;
-    RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
-                                   const std::string& valueName) override;
-    std::uint16_t userDefaultLanguage() override;
-    std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) override;
-    std::string systemCodePageToUtf8(const std::string& text) override;
+    [[nodiscard]] PathKind pathKind(const std::string& path) override;
+    [[nodiscard]] std::unique_ptr<InputFile> openForReading(const std::string& path) override;
+    [[nodiscard]] std::unique_ptr<OutputFile> openForWriting(const std::string& path) override;
+    [[nodiscard]] std::string currentDirectory() override;
+    [[nodiscard]] std::optional<std::string> environmentVariable(const std::string& name) override;
+    [[nodiscard]] std::string systemDirectory() override;
+    [[nodiscard]] CodePage systemCodePage() override;
+    [[nodiscard]] std::u16string expandEnvironmentStrings(const std::u16string& text) override;
+    [[nodiscard]] Narrowed toSystemCodePage(std::u16string_view text, bool bestFit) override;
+    [[nodiscard]] std::optional<std::u16string> shortPathName(const std::u16string& path) override;
+    [[nodiscard]] int pathIsRelative(const std::string& path) override;
+    [[nodiscard]] int isUserAnAdmin() override;
+    [[nodiscard]] std::optional<std::u16string> specialFolder(Csidl csidl) override;
+    [[nodiscard]] RegistryRead readRegistryValue(RegistryHive hive, RegistryView view, const std::string& key,
+                                                 const std::string& valueName) override;
+    [[nodiscard]] std::uint16_t userDefaultLanguage() override;
+    [[nodiscard]] std::optional<std::u16string> stringBlock(int blockNumber, std::uint16_t language) override;
+    [[nodiscard]] std::string systemCodePageToUtf8(const std::string& text) override;
     void messageBox(const std::u16string& text, const std::u16string& title, BoxIcon icon) override;
-    int runAndWaitProcess(const std::string& program, const std::string& commandLine) override;
-    bool startProcess(const std::string& program, const std::string& commandLine) override;
+    [[nodiscard]] int runAndWaitProcess(const std::string& program, const std::string& commandLine) override;
+    [[nodiscard]] bool startProcess(const std::string& program, const std::string& commandLine) override;
 
 private:
     std::optional<CodePage> codePage_;  ///< asked once, on first use

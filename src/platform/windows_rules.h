@@ -19,16 +19,16 @@ namespace launcher {
 /// and values, and files; other bytes, the second bytes of double-byte
 /// characters among them, must be equal. Unlike the truth words, it does
 /// not follow the user's locale.
-bool equalsAsciiIgnoringCase(std::string_view a, std::string_view b);
+[[nodiscard]] bool equalsAsciiIgnoringCase(std::string_view a, std::string_view b);
 
 /// The same for a UTF-16 name and an ASCII one.
-bool equalsAsciiIgnoringCase(std::u16string_view a, std::string_view b);
+[[nodiscard]] bool equalsAsciiIgnoringCase(std::u16string_view a, std::string_view b);
 
 /// Returns PathIsRelativeA's answer: 0 for a path that begins with a
 /// backslash, or whose second character is a colon after a single-byte
 /// first one ("\x", "C:x", "C:\x"); 1 for anything else, a forward slash
 /// and the empty path included.
-int pathIsRelativeLikeShell(const CodePage& codePage, std::string_view path);
+[[nodiscard]] int pathIsRelativeLikeShell(const CodePage& codePage, std::string_view path);
 
 /// A variable's value by its name, or nothing when it is not set.
 using VariableLookup = std::function<std::optional<std::u16string>(std::u16string_view name)>;
@@ -37,6 +37,6 @@ using VariableLookup = std::function<std::optional<std::u16string>(std::u16strin
 /// set variable is replaced by its value; a percent sign that opens no set
 /// variable stays as written, and the scan goes on after it, so that the
 /// closing sign of an unset name may open the next one.
-std::u16string expandLikeWindows(std::u16string_view text, const VariableLookup& value);
+[[nodiscard]] std::u16string expandLikeWindows(std::u16string_view text, const VariableLookup& value);
 
 }  // namespace launcher

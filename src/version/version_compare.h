@@ -20,15 +20,15 @@ struct VersionParts {
 };
 
 /// Returns the parts of text; never fails. The qualifier points into text.
-VersionParts splitVersion(std::string_view text);
+[[nodiscard]] VersionParts splitVersion(std::string_view text);
 
 /// Returns the number at the start of text: white space, one optional sign,
 /// then digits; 0 without digits. Values beyond 32 bits are clamped to the
 /// nearest 32-bit value.
-std::int32_t parseVersionNumber(std::string_view text);
+[[nodiscard]] std::int32_t parseVersionNumber(std::string_view text);
 
 /// Returns -1, 0 or +1 as installed is older than, equal to or newer than
 /// required.
-int compareVersions(std::string_view installed, std::string_view required);
+[[nodiscard]] int compareVersions(std::string_view installed, std::string_view required);
 
 }  // namespace launcher

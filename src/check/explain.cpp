@@ -202,11 +202,44 @@ void outcomeSection(Platform& platform, const Trace& trace, const ModelMachine& 
     out.number("exitCode", exitCode, assumed.empty() ? std::string() : "with " + joined(assumed, " and ") + " assumed");
 }
 
+Section launcherSection(const LauncherState& state, const ModelMachine& machine, bool found) {
+    Section launcher{"launcher", {}};
+    launcher.text(
+        "launcherFullPath", state.launcherFullPath,
+        found ? std::string() : "no launcher program of this name in the image; explained as if it stood there");
+    launcher.text("launcherDir", state.launcherDir);
+    launcher.text("launcherName", state.launcherName);
+    launcher.text("iniFile", machine.opened.empty() ? std::string() : machine.opened.front().first);
+    return launcher;
+}
+
+// The sections of what the run did, each only when the run came so far.
+void runSections(Platform& platform, const LauncherState& state, const ModelMachine& machine,
+                 const std::vector<CommandArgument>& options, int exitCode, std::vector<Section>& sections) {
+    const auto written = machine.written.find(state.argLogFile);
+    const Trace trace(written == machine.written.end() ? std::string() : written->second);
+    if (!trace.empty()) {
+        sections.push_back({"settings", {}});
+        settingsSection(state, options, sections.back());
+        sections.push_back({"agentLocation", {}});
+        locationSection(trace, machine, sections.back());
+    }
+    if (trace.block("Command to launch agent install")) {
+        sections.push_back({"installer", {}});
+        installerSection(trace, state, machine, sections.back());
+    }
+    if (trace.block("Command to launch agent")) {
+        sections.push_back({"agent", {}});
+        agentSection(state, machine, sections.back());
+    }
+    sections.push_back({"outcome", {}});
+    outcomeSection(platform, trace, machine, exitCode, sections.back());
+}
+
 }  // namespace
 
 Explanation explainRun(Platform& platform, const ChildModel& children, const std::string& launcherPath,
                        const std::vector<CommandArgument>& options) {
-    Explanation explanation;
     LauncherState state;
     ModelMachine machine(platform, children, state);
     // Not found: explained as if the launcher stood at the path given.
@@ -216,43 +249,15 @@ Explanation explainRun(Platform& platform, const ChildModel& children, const std
     arguments.insert(arguments.end(), options.begin(), options.end());
     const LaunchOutcome outcome = runLaunchSequence(machine, state, arguments);
 
-    Section launcher{"launcher", {}};
-    launcher.text(
-        "launcherFullPath", state.launcherFullPath,
-        found ? std::string() : "no launcher program of this name in the image; explained as if it stood there");
-    launcher.text("launcherDir", state.launcherDir);
-    launcher.text("launcherName", state.launcherName);
-    const std::string iniFile = machine.opened.empty() ? std::string() : machine.opened.front().first;
-    launcher.text("iniFile", iniFile);
-    explanation.sections.push_back(launcher);
+    Explanation explanation;
+    explanation.sections.push_back(launcherSection(state, machine, found));
     if (machine.opened.empty() || !machine.opened.front().second) {
-        explanation.error = "the INI file " + iniFile +
+        explanation.error = "the INI file " + explanation.sections[0].fields.back().text +
                             " cannot be opened: the launcher shows an error and exits with " +
                             std::to_string(outcome.exitCode);
         return explanation;
     }
-    const auto written = machine.written.find(state.argLogFile);
-    const Trace trace(written == machine.written.end() ? std::string() : written->second);
-    if (!trace.empty()) {
-        Section settings{"settings", {}};
-        settingsSection(state, options, settings);
-        Section location{"agentLocation", {}};
-        locationSection(trace, machine, location);
-        explanation.sections.insert(explanation.sections.end(), {settings, location});
-    }
-    if (trace.block("Command to launch agent install")) {
-        Section installer{"installer", {}};
-        installerSection(trace, state, machine, installer);
-        explanation.sections.push_back(installer);
-    }
-    if (trace.block("Command to launch agent")) {
-        Section agent{"agent", {}};
-        agentSection(state, machine, agent);
-        explanation.sections.push_back(agent);
-    }
-    Section result{"outcome", {}};
-    outcomeSection(platform, trace, machine, outcome.exitCode, result);
-    explanation.sections.push_back(result);
+    runSections(platform, state, machine, options, outcome.exitCode, explanation.sections);
     return explanation;
 }
 

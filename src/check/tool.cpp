@@ -160,77 +160,99 @@ void toUtf8(Platform& machine, std::vector<Section>& sections) {
 
 }  // namespace
 
-int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Platform* native) {
-    Options options;
+namespace {
+
+// The Windows machine that the image stands on: the machine's own platform
+// on Windows, or the one an environment file describes.
+struct Machine {
+    std::unique_ptr<EnvPlatform> described;
+    Platform* platform = nullptr;
+    EnvSettings settings;
+    std::string folder;  ///< the image's Windows folder
+    fs::path hostFolder;
+
+    // A file of the image as the machine names it: on Windows with short
+    // names where its code page lacks a character.
+    std::string path(const std::string& name) const {
+        return described ? folder + "\\" + name
+                         : spellPath(*platform, utf8ToUtf16(utf8Of(hostFolder / hostPath(name)))).text;
+    }
+};
+
+// Returns an error, or empty when the machine is set up.
+std::string describeMachine(const Options& options, const Image& image, Platform* native, Machine& machine) {
+    machine.hostFolder = image.folder;
+    machine.platform = native;
+    if (native != nullptr && options.envFile.empty()) {
+        machine.folder = spellPath(*native, utf8ToUtf16(utf8Of(image.folder))).text;
+        return std::string();
+    }
+    if (!options.envFile.empty()) {
+        if (const std::string error = readEnvFile(options.envFile, machine.settings); !error.empty()) {
+            return options.envFile + ": " + error;
+        }
+    }
+    machine.described = std::make_unique<EnvPlatform>(machine.settings, utf8Of(image.folder));
+    machine.platform = machine.described.get();
+    // A folder that climbs above its first part stays as written.
+    (void)normalizePath(machine.platform->systemCodePage(), machine.folder, machine.settings.image);
+    return std::string();
+}
+
+int explainImage(const Options& options, const Image& image, const Machine& machine, std::ostream& out) {
+    std::vector<std::u16string> launcherOptions;
+    for (const std::string& option : options.launcherOptions) launcherOptions.push_back(utf8ToUtf16(option));
+    Explanation explanation = explainRun(*machine.platform, machine.settings.children, machine.path(image.exe),
+                                         commandArguments(*machine.platform, launcherOptions));
+    explanation.notes = image.notes;
+    toUtf8(*machine.platform, explanation.sections);
+    out << (options.json ? renderJson(explanation) : renderText(explanation));
+    return explanation.error.empty() ? kExitClean : kExitUnreadable;
+}
+
+// Returns the exit code when the options end the run (usage, or an error).
+std::optional<int> readOptions(const std::vector<std::string>& arguments, Options& options, std::ostream& out,
+                               std::ostream& err) {
     if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "-h")) {
         out << kUsage;
         return kExitClean;
     }
-    if (const std::string error = parseOptions(arguments, options); !error.empty()) {
-        for (std::size_t i = 0; i < arguments.size() && arguments[i].starts_with("--"); ++i) {
-            options.json = options.json || arguments[i] == "--json";
-            options.explain = options.explain || arguments[i] == "--explain";
-        }
-        if (options.json) return fail(options, std::string(), error, out);
-        err << "launcher-check: " << error << "\n" << kUsage;
-        return kExitUnreadable;
+    const std::string error = parseOptions(arguments, options);
+    if (error.empty()) return std::nullopt;
+    for (std::size_t i = 0; i < arguments.size() && arguments[i].starts_with("--"); ++i) {
+        options.json = options.json || arguments[i] == "--json";
+        options.explain = options.explain || arguments[i] == "--explain";
     }
+    if (options.json) return fail(options, std::string(), error, out);
+    err << "launcher-check: " << error << "\n" << kUsage;
+    return kExitUnreadable;
+}
+
+}  // namespace
+
+int runTool(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err, Platform* native) {
+    Options options;
+    if (const std::optional<int> ended = readOptions(arguments, options, out, err)) return *ended;
     Image image;
     if (const std::string error = locate(options.path, image); !error.empty()) {
         return fail(options, options.path, error, out);
     }
-
-    // The Windows folder that the image is: itself on Windows, or the one an
-    // environment file names.
-    std::unique_ptr<EnvPlatform> described;
-    Platform* machine = native;
-    std::string windowsFolder;
-    EnvSettings settings;
-    if (native == nullptr || !options.envFile.empty()) {
-        if (!options.envFile.empty()) {
-            if (const std::string error = readEnvFile(options.envFile, settings); !error.empty()) {
-                err << "launcher-check: " << options.envFile << ": " << error << "\n";
-                return kExitUnreadable;
-            }
-        }
-        windowsFolder = settings.image;
-        described = std::make_unique<EnvPlatform>(settings, utf8Of(image.folder));
-        machine = described.get();
+    Machine machine;
+    if (const std::string error = describeMachine(options, image, native, machine); !error.empty()) {
+        err << "launcher-check: " << error << "\n";
+        return kExitUnreadable;
     }
-    // Files of the image as the machine names them: on Windows with short
-    // names where its code page lacks a character.
-    const auto windowsPath = [&](const std::string& name) {
-        return described ? windowsFolder + "\\" + name
-                         : spellPath(*machine, utf8ToUtf16(utf8Of(image.folder / hostPath(name)))).text;
-    };
-    if (described) {
-        const std::string named = windowsFolder;
-        // A folder that climbs above its first part stays as written.
-        (void)normalizePath(machine->systemCodePage(), windowsFolder, named);
-    } else {
-        windowsFolder = spellPath(*machine, utf8ToUtf16(utf8Of(image.folder))).text;
-    }
-    ReadOnlyPlatform platform(*machine);
-    const std::string iniPath = windowsPath(image.ini);
+    ReadOnlyPlatform platform(*machine.platform);
+    const std::string iniPath = machine.path(image.ini);
     if (const std::string error = checkReadableText(platform, iniPath); !error.empty()) {
         return fail(options, image.display, error, out);
     }
-
-    if (options.explain) {
-        std::vector<std::u16string> launcherOptions;
-        for (const std::string& option : options.launcherOptions) launcherOptions.push_back(utf8ToUtf16(option));
-        Explanation explanation = explainRun(*machine, settings.children, windowsPath(image.exe),
-                                             commandArguments(*machine, launcherOptions));
-        explanation.notes = image.notes;
-        toUtf8(*machine, explanation.sections);
-        out << (options.json ? renderJson(explanation) : renderText(explanation));
-        return explanation.error.empty() ? kExitClean : kExitUnreadable;
-    }
+    if (options.explain) return explainImage(options, image, machine, out);
     LintReport report;
     report.file = image.display;
     report.notes = image.notes;
-    report.findings = lintIniFile(platform, iniPath, windowsFolder + "\\");
-    toUtf8(*machine, report.findings);
+    report.findings = lintIniFile(platform, iniPath, machine.folder + "\\");
+    toUtf8(*machine.platform, report.findings);
     out << (options.json ? renderJson(report) : renderText(report));
     return exitCodeOf(report);
 }

@@ -58,21 +58,40 @@ std::vector<CommandArgument> commandArguments(Platform& platform, const std::vec
     return converted;
 }
 
+namespace {
+
+// Collecting: only the two list words are recognised any more; anything
+// else joins the list, passed on as Windows spelled it.
+void collect(const CommandArgument& argument, const Option* option, CollectMode& mode, CommandLineValues& values) {
+    if (option != nullptr && option->kind == OptionKind::List) {
+        mode = option->collect;
+    } else if (mode == CollectMode::INSTALLER_ARGS) {
+        values.argInstallerArgs.push_back(argument.text);
+    } else {
+        values.argManagerArgs.push_back(argument.text);
+    }
+}
+
+// A value option takes the argument after it, whatever it looks like; an
+// option that names a file or folder takes it as a path.
+void takeValue(const Option& option, const CommandArgument& value, CommandLineValues& values) {
+    if (option.isPath) {
+        values.*(option.text) = value.path.text;
+        if (!value.path.named) values.pathsWithoutShortForm.push_back(value.path.text);
+    } else {
+        values.*(option.text) = value.text;
+    }
+    if (option.flag != nullptr) values.*(option.flag) = 1;
+}
+
+}  // namespace
+
 ParseResult parseCommandLine(const std::vector<CommandArgument>& arguments, CommandLineValues& values) {
     CollectMode mode = CollectMode::NONE;
     for (std::size_t i = 1; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i].text;
-        const Option* option = findOption(argument);
+        const Option* option = findOption(arguments[i].text);
         if (mode != CollectMode::NONE) {
-            // Collecting: only the two list words are recognised any more.
-            if (option != nullptr && option->kind == OptionKind::List) {
-                mode = option->collect;
-            } else if (mode == CollectMode::INSTALLER_ARGS) {
-                // Passed on as Windows spelled them, whatever the code page lacks.
-                values.argInstallerArgs.push_back(argument);
-            } else {
-                values.argManagerArgs.push_back(argument);
-            }
+            collect(arguments[i], option, mode, values);
             continue;
         }
         if (option == nullptr) continue;
@@ -80,18 +99,8 @@ ParseResult parseCommandLine(const std::vector<CommandArgument>& arguments, Comm
         case OptionKind::Help:
             return ParseResult::HelpRequested;
         case OptionKind::Value:
-            // The next argument is the value, whatever it looks like; an
-            // option at the very end is ignored entirely.
-            if (i + 1 < arguments.size()) {
-                const SpelledPath& path = arguments[++i].path;
-                if (option->isPath) {
-                    values.*(option->text) = path.text;
-                    if (!path.named) values.pathsWithoutShortForm.push_back(path.text);
-                } else {
-                    values.*(option->text) = arguments[i].text;
-                }
-                if (option->flag != nullptr) values.*(option->flag) = 1;
-            }
+            // An option at the very end is ignored entirely.
+            if (i + 1 < arguments.size()) takeValue(*option, arguments[++i], values);
             break;
         case OptionKind::Flag:
             values.*(option->flag) = 1;

@@ -105,7 +105,10 @@ LaunchOutcome startAgent(Platform& platform, LauncherState& state) {
     return LaunchOutcome{code};
 }
 
-LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vector<CommandArgument>& arguments) {
+// Identity, INI file, command line, trace and settings. Returns the run's
+// outcome when it ends here: no INI file, or the usage box.
+std::optional<LaunchOutcome> configure(Platform& platform, LauncherState& state,
+                                       const std::vector<CommandArgument>& arguments) {
     resolveLauncherIdentity(platform, arguments.empty() ? std::string() : arguments[0].path.text, state);
     const std::string iniPath = state.launcherDir + state.launcherName + ".ini";
     if (!readLauncherIni(platform, iniPath, state)) {
@@ -127,26 +130,35 @@ LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vect
     for (const std::string& path : state.pathsWithoutShortForm) tracePathWithoutShortForm(trace, path);
     resolveEffectiveSettings(platform, state);
     writeModeBlock(trace, state);
+    return std::nullopt;
+}
 
-    const Failure fail{platform, state};
-    int restartCode = 0;
+// Finds the agent, installing it when it is missing or too old. Returns the
+// run's exit code when it ends here; nothing when the agent is there, with
+// restartCode set to a successful installer's restart code (else 0).
+std::optional<int> ensureAgent(Platform& platform, LauncherState& state, const Failure& fail, int& restartCode) {
+    TraceFile& trace = state.traceFile;
     lookUpAgent(platform, state);
     writeAgentInfoBlocks(trace, state, "Installed Agent Info");
-    if (!isAgentRecentEnough(state)) {
-        trace.line("Agent is not installed.  Prepare to install.\n");
-        if (state.iniInstallerLocation.empty()) return LaunchOutcome{failNoInstaller(fail, state)};
-        if (const std::optional<int> ended = installAgent(platform, state, fail, restartCode)) {
-            return LaunchOutcome{*ended};
-        }
-        // A source that cannot be opened now keeps the first lookup's location.
-        lookUpAgent(platform, state);
-        writeAgentInfoBlocks(trace, state, "Installed Agent Info (after install agent) ");
-        if (!isAgentRecentEnough(state)) {
-            trace.line("Correct agent cannot be found \n");
-            return LaunchOutcome{fail(kExitGiveUp, kMsgAgentNotFound, state.iniManagerVersion)};
-        }
-    }
+    if (isAgentRecentEnough(state)) return std::nullopt;
+    trace.line("Agent is not installed.  Prepare to install.\n");
+    if (state.iniInstallerLocation.empty()) return failNoInstaller(fail, state);
+    if (const std::optional<int> ended = installAgent(platform, state, fail, restartCode)) return ended;
+    // A source that cannot be opened now keeps the first lookup's location.
+    lookUpAgent(platform, state);
+    writeAgentInfoBlocks(trace, state, "Installed Agent Info (after install agent) ");
+    if (isAgentRecentEnough(state)) return std::nullopt;
+    trace.line("Correct agent cannot be found \n");
+    return fail(kExitGiveUp, kMsgAgentNotFound, state.iniManagerVersion);
+}
 
+LaunchOutcome runSteps(Platform& platform, LauncherState& state, const std::vector<CommandArgument>& arguments) {
+    if (const std::optional<LaunchOutcome> ended = configure(platform, state, arguments)) return *ended;
+    const Failure fail{platform, state};
+    int restartCode = 0;
+    if (const std::optional<int> ended = ensureAgent(platform, state, fail, restartCode)) return LaunchOutcome{*ended};
+
+    TraceFile& trace = state.traceFile;
     buildAgentFor(platform, state);
     trace.block("Command to launch agent");
     trace.value("AgentProgram", state.AgentProgram);

@@ -8,7 +8,7 @@ namespace launcher {
 
 namespace {
 constexpr std::string_view kRule = "======================================================\n";
-constexpr std::size_t kFlushThreshold = 8 * 1024;
+constexpr std::size_t kFlushThreshold = std::size_t{8} * 1024;
 }  // namespace
 
 void TraceFile::open(Platform& platform, const std::string& path) {

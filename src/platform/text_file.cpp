@@ -6,7 +6,7 @@ namespace launcher {
 
 namespace {
 
-constexpr std::size_t kBufferSize = 64 * 1024;
+constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
 constexpr char kCtrlZ = '\x1a';
 
 // What a C function sees of a piece: the text up to its line feed, and up

@@ -305,7 +305,7 @@ RegistryRead Win32Platform::readRegistryValue(RegistryHive hive, RegistryView vi
     for (;;) {
         // Room for a terminator after what the value holds: registry data
         // need not end with one, so it is added here.
-        DWORD size = static_cast<DWORD>((buffer.size() - 1) * sizeof(wchar_t));
+        DWORD size = static_cast<DWORD>(buffer.size() - 1) * static_cast<DWORD>(sizeof(wchar_t));
         DWORD type = REG_NONE;
         const LONG status = RegQueryValueExW(opened.get(), asWide(wideName), nullptr, &type,
                                              reinterpret_cast<BYTE*>(buffer.data()), &size);

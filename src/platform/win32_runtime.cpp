@@ -19,7 +19,8 @@ void operator delete(void* block) noexcept { std::free(block); }
 void operator delete(void* block, std::size_t) noexcept { std::free(block); }
 
 // The standard library's containers report impossible sizes and bad
-// positions through these.
+// positions through these; their names are the library's own.
+// NOLINTBEGIN(bugprone-reserved-identifier): replacing them is the point
 namespace std {
 
 [[noreturn]] void __throw_bad_alloc() { std::abort(); }
@@ -29,3 +30,4 @@ namespace std {
 [[noreturn]] void __throw_out_of_range_fmt(const char*, ...) { std::abort(); }
 
 }  // namespace std
+// NOLINTEND(bugprone-reserved-identifier)

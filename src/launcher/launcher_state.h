@@ -1,15 +1,10 @@
 // The one record of a run: identity, INI values, command-line values,
 // effective settings, discovery results, commands and the trace, in that
 // order. Each subsystem fills its own part; the fields keep the names of
-// the trace's labels.
-//
-// Two traps for the reader:
-// - "Manager" in a name (the [MANAGER] section, iniManagerVersion,
-//   argManagerArgs) means the agent: the software manager that the launcher
-//   installs and starts.
-// - The flags (isSilent, isWait, isUserAdmin, ...) are int, not bool: the
-//   trace prints them as numbers, "isWait: (1)", with the %d of its format,
-//   and tools that read traces expect that. They only ever hold 0 or 1.
+// the trace's labels, so "Manager" in them means the agent (see the
+// glossary in docs/design.md). The flags hold 0 or 1 and are int like the
+// record's other numbers; the trace prints them as numbers ("isWait: (1)")
+// through TraceFile::value, which would print a bool as 1 or 0 just the same.
 #pragma once
 
 #include <string>

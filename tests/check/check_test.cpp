@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -99,14 +100,9 @@ const std::string kClean =
     "[COMMON]\n"                              // 7
     "SILENT=no\n";                            // 8
 
-std::string changed(const std::string& from, const std::string& to) {
-    std::string text = kClean;
-    text.replace(text.find(from), from.size(), to);
-    return text;
-}
-
 // A run: see expected/cases.txt.
 struct Row {
+    int line = 0;                                   ///< where the case begins in cases.txt
     std::string ini;                                ///< written as img/setup.ini
     std::vector<std::string> shown;                 ///< pieces of "[findings]", a line feed, the output
     std::vector<std::string> arguments = {"%img"};  ///< after --env and the machine's file
@@ -132,27 +128,61 @@ std::string unescape(std::string_view text) {
     return out;
 }
 
-// The runs of expected/cases.txt.
+const char* const kCases = CHECK_SOURCE_DIR "/tests/check/expected/cases.txt";
+
+// The case that a line begins: "clean", "ini: TEXT" or "change: A => B".
+std::optional<std::string> caseIni(const std::string& field, const std::string& value) {
+    if (field == "clean") return kClean;
+    if (field == "ini") return value;
+    if (field != "change") return std::nullopt;
+    const std::size_t arrow = value.find(" => ");
+    const std::string from = value.substr(0, arrow) + "\n";
+    std::string text = kClean;
+    const std::size_t at = text.find(from);
+    if (arrow == std::string::npos || at == std::string::npos) return std::nullopt;
+    return text.replace(at, from.size(), value.substr(arrow + 4) + "\n");
+}
+
+// The runs of expected/cases.txt; a line that is no comment, no case and no
+// known field of one, and a case that asserts nothing, fail the test.
 std::vector<Row> readCases() {
-    std::ifstream file(CHECK_SOURCE_DIR "/tests/check/expected/cases.txt", std::ios::binary);
+    std::ifstream file(kCases, std::ios::binary);
     std::vector<Row> rows;
+    int number = 0;
     for (std::string line; std::getline(file, line);) {
+        ++number;
+        if (line.empty() || line[0] == '#') continue;
         const std::string field = line.substr(0, line.find(':'));
         const std::string value = unescape(line.substr(std::min(line.size(), field.size() + 2)));
-        if (field == "clean" || field == "ini") rows.push_back({.ini = field == "ini" ? value : kClean});
-        if (field == "change") {
-            const std::size_t arrow = value.find(" => ");
-            rows.push_back({.ini = changed(value.substr(0, arrow) + "\n", value.substr(arrow + 4) + "\n")});
-        }
-        if (field == "args") {
+        if (const std::optional<std::string> ini = caseIni(field, value)) {
+            rows.push_back({.line = number, .ini = *ini});
+        } else if (rows.empty() || (field != "args" && field != "env" && field != "shows")) {
+            ADD_FAILURE_AT(kCases, number) << "not a case, nor a field of one: " << line;
+        } else if (field == "args") {
             std::istringstream words(line.substr(5));
             rows.back().arguments.clear();
             for (std::string word; words >> word;) rows.back().arguments.push_back(unescape(word));
+        } else if (field == "env") {
+            rows.back().env = value;
+        } else {
+            rows.back().shown.push_back(value);
         }
-        if (field == "env") rows.back().env = value;
-        if (field == "shows") rows.back().shown.push_back(value);
+    }
+    for (const Row& row : rows) {
+        if (row.shown.empty()) ADD_FAILURE_AT(kCases, row.line) << "the case asserts nothing: it has no shows:";
     }
     return rows;
+}
+
+// Whether the output holds every piece of the case.
+::testing::AssertionResult showsEachPiece(const Tree& tree, const Row& row, const std::string& shown) {
+    ::testing::AssertionResult result = ::testing::AssertionSuccess();
+    for (const std::string& piece : row.shown) {
+        if (shown.find(tree.expand(piece)) != std::string::npos) continue;
+        if (result) result = ::testing::AssertionFailure() << "in\n" << shown;
+        result << "\nmissing: " << tree.expand(piece);
+    }
+    return result;
 }
 
 TEST(Check, EachRunWithWhatItShows) {
@@ -160,14 +190,12 @@ TEST(Check, EachRunWithWhatItShows) {
     const std::vector<Row> rows = readCases();
     ASSERT_FALSE(rows.empty()) << "no cases read";
     for (const Row& row : rows) {
+        const ::testing::ScopedTrace at(kCases, row.line, "the case");
         tree.write("img/setup.ini", row.ini);
         std::vector<std::string> arguments = {"--env", tree.write("machine.env", kMachine + row.env)};
         arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
         const std::string out = check(tree, arguments);
-        const std::string shown = "[" + findings(out) + "]\n" + out;
-        for (const std::string& piece : row.shown) {
-            EXPECT_NE(shown.find(tree.expand(piece)), std::string::npos) << tree.expand(piece) << " in\n" << shown;
-        }
+        EXPECT_TRUE(showsEachPiece(tree, row, "[" + findings(out) + "]\n" + out));
     }
 }
 
@@ -219,9 +247,9 @@ TEST(Check, MachinesThatFilesAndSettingsDescribe) {
     EnvSettings settings;
     ASSERT_EQ(parseEnvText("cwd = C:\\work\nlanguage = 10000\nenv Path = C:\\bin", "/", settings), "");
     EnvPlatform machine(settings, "/");
-    EXPECT_EQ(machine.currentDirectory() + std::to_string(machine.userDefaultLanguage()) +
-                  utf16ToUtf8(machine.expandEnvironmentStrings(u"%path%;%TEMP%;%")),
-              "C:\\work10000C:\\bin;%TEMP%;%");
+    EXPECT_EQ(machine.currentDirectory(), "C:\\work");
+    EXPECT_EQ(machine.userDefaultLanguage(), 10000);
+    EXPECT_EQ(utf16ToUtf8(machine.expandEnvironmentStrings(u"%path%;%TEMP%;%")), "C:\\bin;%TEMP%;%");
 }
 
 // The example in the documentation is the tool's own output.

@@ -18,6 +18,9 @@
 # binfmt_misc, case 3 stops with a message naming what is missing.
 #
 #   setup-wine.sh                      (scripts/setup.sh runs it too)
+#   setup-wine.sh --status             only prints how 32-bit programs run here
+#                                      (the line of case 1 or 2, or that they
+#                                      do not run: status 1); changes nothing
 #   LAUNCHER_EMULATE_IA32=1 setup-wine.sh
 #       takes case 3 even where the kernel runs 32-bit programs itself.
 #       binfmt_misc is asked before the kernel's own ELF loader, so from then
@@ -50,13 +53,21 @@ as_root() {
 }
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
+status_only=no
+
+case ${1:-} in
+--status) status_only=yes unchanged="" ;;
+"") ;;
+*) fail "usage: $0 [--status]" ;;
+esac
+
 # Wine. The 32-bit packages install on any kernel: only running them needs
 # 32-bit support.
 missing=""
 for package in wine wine32:i386 wine64; do
     installed "$package" || missing="$missing $package"
 done
-if [ -n "$missing" ]; then
+if [ -n "$missing" ] && [ $status_only = no ]; then
     echo "Installing:$missing"
     if ! dpkg --print-foreign-architectures | grep -qx i386; then as_root dpkg --add-architecture i386; fi
     as_root apt-get update -qq
@@ -88,18 +99,18 @@ i386_entry() {
 
 # 1. A handler is registered: every 32-bit program goes through it.
 if found=$(i386_entry); then
-    say "32-bit programs run emulated, as already set up: binfmt_misc entry $found takes 32-bit x86 programs; left as it is"
+    say "32-bit programs run emulated: binfmt_misc entry $found takes 32-bit x86 programs${unchanged-; set up before, left as it is}"
     exit 0
 fi
 
 # 2. The kernel runs 32-bit programs itself: the Wine loader starts.
 status=0
-if [ "${LAUNCHER_EMULATE_IA32:-0}" = 1 ]; then
+if [ "${LAUNCHER_EMULATE_IA32:-0}" = 1 ] && [ $status_only = no ]; then
     reason="LAUNCHER_EMULATE_IA32=1 asks for the emulator"
 else
     "$wine_loader" --version >/dev/null 2>&1 || status=$?
     if [ $status -eq 0 ]; then
-        say "32-bit programs run natively: the kernel starts the 32-bit Wine loader ($wine_loader); nothing to change"
+        say "32-bit programs run natively: the kernel starts the 32-bit Wine loader ($wine_loader)${unchanged-; nothing to change}"
         exit 0
     fi
     # 126: the shell could not execute it. Any other failure is not the
@@ -107,6 +118,7 @@ else
     [ $status -eq 126 ] || fail "the 32-bit Wine loader $wine_loader starts but fails (status $status); the emulator would not help"
     reason="the kernel runs no 32-bit programs ($wine_loader: Exec format error; IA-32 emulation is off)"
 fi
+[ $status_only = no ] || fail "32-bit programs do not run: $reason, and no emulator is registered"
 
 # 3. The emulator. Every step needs root, and binfmt_misc from the kernel.
 [ "$(id -u)" -eq 0 ] || command -v sudo >/dev/null 2>&1 ||

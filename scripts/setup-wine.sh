@@ -54,7 +54,6 @@ as_root() {
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 status_only=no
-
 case ${1:-} in
 --status) status_only=yes unchanged="" ;;
 "") ;;

@@ -65,8 +65,7 @@ int wmain(int argc, wchar_t** argv) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
+    if (!CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
         std::fprintf(stderr, "cannot start %ls (error %lu)\n", argv[1], GetLastError());
         return 2;
     }

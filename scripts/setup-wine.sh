@@ -134,6 +134,7 @@ fi
 # qemu-user 10 or later, from bookworm-backports. The suite is added with the
 # mirror that the machine's own configuration names for bookworm.
 version=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null || true)
+qemu_done="qemu-user $version was installed already"
 if ! installed qemu-user || dpkg --compare-versions "$version" lt 1:10~; then
     if ! grep -qs '^[^#]*bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/*.list \
         /etc/apt/sources.list.d/*.sources; then
@@ -169,6 +170,7 @@ if ! installed qemu-user || dpkg --compare-versions "$version" lt 1:10~; then
     version=$(dpkg-query -W -f='${Version}' qemu-user)
     dpkg --compare-versions "$version" ge 1:10~ ||
         fail "32-bit programs cannot run: $reason, and qemu-user $version was installed where 10 or later is needed"
+    qemu_done="installed qemu-user $version from bookworm-backports"
 fi
 [ -x "$qemu" ] || fail "32-bit programs cannot run: $reason, and qemu-user has no $qemu"
 
@@ -176,4 +178,4 @@ printf ':%s:M::%s:%s:%s:F' "$entry_name" "$magic" "$mask" "$qemu" | as_root tee 
     fail "32-bit programs cannot run: $reason, and binfmt_misc refused the entry $entry_name"
 "$wine_loader" --version >/dev/null 2>&1 ||
     fail "32-bit programs still do not start: $wine_loader fails under $qemu (entry $binfmt/$entry_name)"
-say "32-bit programs run emulated, set up now: $reason; installed qemu-user $version and registered $qemu with binfmt_misc as $entry_name"
+say "32-bit programs run emulated, set up now: $reason; $qemu_done; registered $qemu with binfmt_misc as $entry_name"

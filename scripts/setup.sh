@@ -25,4 +25,4 @@ if [ -n "$missing" ]; then
     run apt-get update -qq
     run env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq $missing >/dev/null
 fi
-exec "$(dirname "$0")/setup-wine.sh"
+exec sh "$(dirname "$0")/setup-wine.sh"

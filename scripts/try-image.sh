@@ -14,9 +14,9 @@
 #                 remains
 #   --launcher    which launcher, when the image has more than one
 #
-# The first run sets the machine up as setup-wine.sh (scripts/setup.sh in a
-# checkout) does: Wine, and qemu-i386 where the kernel runs no 32-bit
-# programs. The launcher runs through run_and_wait.exe, which reports the
+# Each run first sets the machine up with setup-wine.sh (scripts/setup.sh in
+# a checkout): Wine, and qemu-i386 where the kernel runs no 32-bit programs;
+# once that is done, it changes nothing. The launcher runs through run_and_wait.exe, which reports the
 # whole 32-bit exit code (wine itself passes on only the lowest 8 bits:
 # 3010 would come back as 194). "-log C:\try-image\trace.txt" goes in front
 # of the options, unless they hold a -log of their own before -installerArgs
@@ -89,10 +89,10 @@ fi
 # sources in a checkout.
 here=$(cd "$(dirname "$0")" && pwd)
 if [ -f "$here/run_and_wait.exe" ]; then
-    "$here/setup-wine.sh" || fail "this machine cannot run the launcher under Wine (see above)"
+    sh "$here/setup-wine.sh" || fail "this machine cannot run the launcher under Wine (see above)"
     runner=$here/run_and_wait.exe
 elif [ -f "$here/../CMakePresets.json" ]; then
-    "$here/setup.sh" || fail "this machine cannot run the launcher under Wine (see above)"
+    sh "$here/setup.sh" || fail "this machine cannot run the launcher under Wine (see above)"
     (
         cd "$here/.."
         [ -f build/win32/build.ninja ] || cmake --preset win32 >/dev/null

@@ -13,6 +13,11 @@
 # LAUNCHER=/path/to/launcher.exe measures another build in the rows launcher and
 # default. COMPARE="name=/path/to/other/launcher.exe ..." adds other builds of the
 # launcher to the same rounds (each with the same INI file).
+#
+# The output says how the 32-bit programs ran: natively, or emulated by a
+# binfmt_misc handler such as qemu-i386 (scripts/setup-wine.sh). Figures
+# measured under the emulator are figures for that emulator, not for Windows
+# nor for Wine on a host that runs 32-bit programs itself.
 set -eu
 cd "$(dirname "$0")/.."
 repetitions=${1:-100}
@@ -22,6 +27,13 @@ launcher=${LAUNCHER:-$root/build/win32/launcher.exe}
 out=$root/build/bench/launch
 prefix=$root/build/bench/wineprefix
 [ -f "$launcher" ] || { echo "no $launcher: cmake --preset win32 && cmake --build --preset win32" >&2; exit 1; }
+# How the 32-bit programs run here, in one line; it heads the results.
+host=$(scripts/setup-wine.sh --status 2>&1) || { echo "$host" >&2; exit 1; }
+host=${host#setup: }
+case $host in
+*emulated*) host="$host
+EMULATED: these times are the emulator's; no ratio from this run is a figure for Windows, nor for Wine on a host that runs 32-bit programs itself" ;;
+esac
 
 # The Windows programs of the benchmark: the agent, the null launcher and
 # the timer.
@@ -93,6 +105,7 @@ wineserver -k || true
 [ $status -eq 0 ] || { echo "launch_timer failed (status $status)" >&2; exit 1; }
 tr -d '\r' < "$results.raw" > "$results"
 
+echo "$host"
 awk -v reps="$repetitions" '
     { median[$1] = $2; min[$1] = $3; p90[$1] = $4 }
     END {

@@ -1,9 +1,11 @@
 # Makes the release archive: launcher.exe, launcher-check.exe, the example
-# INI file, the change log, the documentation and a SHA256SUMS file, in a zip
+# INI file, the change log, the documentation, linux/ (try-image.sh, which
+# tries an image under Wine, with the setup-wine.sh and run_and_wait.exe it
+# needs) and a SHA256SUMS file, in a zip
 # that is the same, byte for byte, from every clean build of the same
 # sources. With LAUNCHER_SIGN_PKCS12 in the environment, the two programs in
-# the archive are signed first (tools/sign_release.py); the programs in the
-# build tree stay unsigned.
+# the archive are signed first (tools/sign_release.py), run_and_wait.exe
+# too; the programs in the build tree stay unsigned.
 #   cmake -DSOURCE_DIR=… -DBINARY_DIR=… -DVERSION=… -DPYTHON=… -P release.cmake
 foreach(variable SOURCE_DIR BINARY_DIR VERSION PYTHON)
     if(NOT DEFINED ${variable})
@@ -19,6 +21,11 @@ file(MAKE_DIRECTORY "${stage}/docs/screenshots")
 
 file(COPY "${BINARY_DIR}/launcher.exe" "${BINARY_DIR}/src/check/launcher-check.exe"
           "${SOURCE_DIR}/docs/example.ini" "${SOURCE_DIR}/CHANGELOG.md" DESTINATION "${stage}")
+# try-image.sh finds run_and_wait.exe and setup-wine.sh beside it, and
+# ../docs/exit-codes.md.
+set(linux_files linux/try-image.sh linux/setup-wine.sh linux/run_and_wait.exe)
+file(COPY "${SOURCE_DIR}/scripts/try-image.sh" "${SOURCE_DIR}/scripts/setup-wine.sh" "${BINARY_DIR}/run_and_wait.exe"
+     DESTINATION "${stage}/linux")
 file(GLOB docs RELATIVE "${SOURCE_DIR}" "${SOURCE_DIR}/docs/*.md" "${SOURCE_DIR}/docs/*.wxs"
      "${SOURCE_DIR}/docs/screenshots/*.png")
 list(SORT docs)
@@ -41,14 +48,14 @@ endif()
 
 if(NOT "$ENV{LAUNCHER_SIGN_PKCS12}" STREQUAL "")
     execute_process(COMMAND "${PYTHON}" "${SOURCE_DIR}/tools/sign_release.py"
-                            "${stage}/launcher.exe" "${stage}/launcher-check.exe"
+                            "${stage}/launcher.exe" "${stage}/launcher-check.exe" "${stage}/linux/run_and_wait.exe"
                     RESULT_VARIABLE result)
     if(NOT result EQUAL 0)
         message(FATAL_ERROR "signing failed: no release archive")
     endif()
 endif()
 
-set(files launcher.exe launcher-check.exe example.ini CHANGELOG.md ${docs})
+set(files launcher.exe launcher-check.exe example.ini CHANGELOG.md ${docs} ${linux_files})
 set(sums "")
 foreach(file IN LISTS files)
     file(SHA256 "${stage}/${file}" hash)

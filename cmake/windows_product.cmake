@@ -53,6 +53,6 @@ find_package(Python3 COMPONENTS Interpreter REQUIRED)
 add_custom_target(release
     COMMAND "${CMAKE_COMMAND}" -DSOURCE_DIR=${PROJECT_SOURCE_DIR} -DBINARY_DIR=${CMAKE_BINARY_DIR}
             -DVERSION=${PROJECT_VERSION} -DPYTHON=${Python3_EXECUTABLE} -P ${PROJECT_SOURCE_DIR}/cmake/release.cmake
-    DEPENDS launcher launcher-check
+    DEPENDS launcher launcher-check run_and_wait
     VERBATIM)
 add_subdirectory(tests/pe)

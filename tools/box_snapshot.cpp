@@ -1,7 +1,7 @@
 // Starts a program, prints the title and text of each message box it shows
 // and saves a picture of it as a 24-bit BMP file, then closes the box with
 // OK; at the end it prints the program's whole exit code, and waits (at
-// most 10 s) for the processes that the program started and left running,
+// most 60 s each) for the processes that the program started and left running,
 // so that an agent it handed over has done its work before Wine stops.
 // Used under Xvfb to make the documentation's screenshots and examples.
 //   box_snapshot.exe OUTPUT_PREFIX PROGRAM "COMMAND LINE"
@@ -16,6 +16,11 @@
 #include <vector>
 
 namespace {
+
+// How long the program may run, and how long each process it left running
+// is waited for.
+constexpr ULONGLONG kRunMilliseconds = 120000;
+constexpr DWORD kChildMilliseconds = 60000;
 
 struct Search {
     DWORD processId;
@@ -104,7 +109,7 @@ void waitForChildren(DWORD parentId) {
     for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
         if (entry.th32ParentProcessID != parentId) continue;
         if (HANDLE child = OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID)) {
-            WaitForSingleObject(child, 10000);
+            WaitForSingleObject(child, kChildMilliseconds);
             CloseHandle(child);
         }
     }
@@ -129,8 +134,12 @@ int main(int argc, char** argv) {
     }
     std::set<HWND> seen;
     int count = 0;
-    for (int waited = 0; waited < 30000; waited += 50) {
-        if (WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) break;
+    // All the documentation's runs together, some 35 programs, take about
+    // 90 s under qemu-i386 with both cores busy; a program still running
+    // after the deadline is taken to hang and is killed.
+    const ULONGLONG deadline = GetTickCount64() + kRunMilliseconds;
+    bool ended = false;
+    while (!(ended = WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) && GetTickCount64() < deadline) {
         Search search{process.dwProcessId, &seen, nullptr};
         EnumWindows(findBox, reinterpret_cast<LPARAM>(&search));
         if (search.found == nullptr) continue;
@@ -143,7 +152,11 @@ int main(int argc, char** argv) {
         seen.insert(search.found);
         PostMessageA(search.found, WM_COMMAND, IDOK, 0);
     }
-    TerminateProcess(process.hProcess, 1);
+    if (!ended) {
+        std::fprintf(stderr, "%s still ran after %llu ms: killed\n", argv[2], kRunMilliseconds);
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, INFINITE);
+    }
     DWORD code = 0;
     GetExitCodeProcess(process.hProcess, &code);
     std::printf("exit code: %ld\n", static_cast<long>(code));

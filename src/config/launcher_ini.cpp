@@ -140,8 +140,6 @@ void applyIniLine(std::string_view line, IniSection& section, IniValues& values)
 bool readLauncherIni(FileReader& files, const std::string& path, IniValues& values) {
     std::unique_ptr<TextLineReader> reader = openTextFile(files, path);
     if (!reader) return false;
-    values.iniInstallerArgs.clear();
-    values.iniManagerArgs.clear();
     IniSection section = IniSection::None;
     std::string_view line;
     while (reader->nextLine(line)) applyIniLine(line, section, values);

@@ -167,8 +167,9 @@ const Row kOutcomes[] = {
         ran += (process.waited ? "" : "&") + process.program + " ";
         // The trace is on disk while a child runs: whole for the agent, up
         // to its command for the installer.
-        const bool flushed = process.written == trace.size() ||
-                             trace.compare(process.written, 34, "\r\nReturn code of agent installer\r\n") == 0;
+        const bool agent = process.program.starts_with("C:\\Agent");
+        const bool flushed = agent ? process.written == trace.size()
+                                   : trace.compare(process.written, 34, "\r\nReturn code of agent installer\r\n") == 0;
         differs("trace written before " + process.program, flushed ? "yes" : "no", "yes");
     }
     for (const testing::ShownBox& shown : platform.boxes) {

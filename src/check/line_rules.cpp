@@ -505,8 +505,7 @@ void LineRules::cut(int number, std::size_t length, const IniLine& first, const 
     }
     if (!changes) return;
     if (ignored) effects.push_back("the rest is ignored");
-    std::string effect = joined(effects, "; ") + ".";
-    effect[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(effect[0])));
+    const std::string effect = capitalized(joined(effects, "; ") + ".");
     add(number, static_cast<int>(kLinePieceLength) + 1, "line-cut",
         "The launcher reads lines in pieces of 254 characters; this line has " + std::to_string(length) +
             ", so the rest from column 255 is read as a line of its own.",

@@ -54,11 +54,6 @@ std::string unquoted(const std::string& value) {
     return trimmed.substr(1, trimmed.size() - 2);
 }
 
-std::string capitalized(std::string text) {
-    if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    return text;
-}
-
 // The first key of the table that holds this kind of value.
 const IniKey& keyOfKind(ValueKind kind) {
     return *std::find_if(iniKeys().begin(), iniKeys().end(), [&](const IniKey& key) { return key.kind == kind; });
@@ -113,8 +108,9 @@ struct OtherHiveName {
     std::optional<RegistryHive> hive;
 };
 constexpr OtherHiveName kOtherHiveNames[] = {
-    {"HKLM", RegistryHive::LocalMachine}, {"HKCU", RegistryHive::CurrentUser}, {"HKEY_CLASSES_ROOT", std::nullopt},
-    {"HKCR", std::nullopt},               {"HKEY_USERS", std::nullopt},        {"HKU", std::nullopt},
+    {"HKLM", RegistryHive::LocalMachine}, {"HKCU", RegistryHive::CurrentUser},
+    {"HKEY_CLASSES_ROOT", std::nullopt},  {"HKCR", std::nullopt},
+    {"HKEY_USERS", std::nullopt},         {"HKU", std::nullopt},
 };
 
 // A hive written at the start of a registry key (after "Computer\", as
@@ -198,7 +194,8 @@ private:
     std::string keysRead() {
         const std::string forAdmin = registryKeyFor(1);
         const std::string forUser = registryKeyFor(0);
-        return forAdmin == forUser ? forAdmin : forAdmin + " for administrators and under " + forUser + " for other users";
+        return forAdmin == forUser ? forAdmin
+                                   : forAdmin + " for administrators and under " + forUser + " for other users";
     }
     // The folder of the agent found on this machine, or a stand-in.
     std::string agentFolder() const {
@@ -321,8 +318,9 @@ bool ValueRules::unexpanded(const IniKey& key, ValuePlace at, const std::string&
 std::string ValueRules::expandedFix(const IniKey& key, const std::string& value, bool variable) {
     const CodePage codePage = platform_.systemCodePage();
     const std::string line = std::string(key.name) + "=";
-    std::string fixed = variable ? expanded(value)
-                                 : expandFolderPlaceholders(platform_, value, run_.state.isUserAdmin, launcherDir_).text;
+    std::string fixed = variable
+                            ? expanded(value)
+                            : expandFolderPlaceholders(platform_, value, run_.state.isUserAdmin, launcherDir_).text;
     if (variable && key.kind == ValueKind::ReferenceFile && variableAt(codePage, value) == 0) {
         const std::size_t close = value.find('%', 1);
         const std::string folder = expanded(value.substr(0, close + 1));
@@ -342,8 +340,9 @@ std::string ValueRules::expandedFix(const IniKey& key, const std::string& value,
     }
     if (fixed == value || variableAt(codePage, fixed) != std::string::npos ||
         (!variable && replacedPlaceholder(codePage, fixed) != nullptr)) {
-        return std::string("Write the path out in full, as it is on the users' machines: the launcher replaces "
-                           "nothing in it") +
+        return std::string(
+                   "Write the path out in full, as it is on the users' machines: the launcher replaces "
+                   "nothing in it") +
                (key.kind == ValueKind::ReferenceFile ? "; or begin it with one of " + placeholderList() : "") + ".";
     }
     if (key.kind == ValueKind::InstallerFile || key.kind == ValueKind::AgentProgram) return relativeFix(key, fixed);
@@ -358,8 +357,8 @@ std::string ValueRules::relativeFix(const IniKey& key, const std::string& path) 
         return name + "=" + *rest;
     }
     if (installer) {
-        return "Copy the installer into the image, and name it relative to the launcher's folder, for example " +
-               name + "=" + filePart(platform_.systemCodePage(), path) + ".";
+        return "Copy the installer into the image, and name it relative to the launcher's folder, for example " + name +
+               "=" + filePart(platform_.systemCodePage(), path) + ".";
     }
     return name + "=<the program's path below the agent's folder, the one that the location value names>";
 }
@@ -390,8 +389,9 @@ void ValueRules::relative(const IniKey& key, ValuePlace at, const std::string& v
     if (key.kind == ValueKind::DataFolder) {
         const std::optional<std::u16string> common = platform_.specialFolder(kCsidlCommonAppData);
         add(at, "path-relative",
-            name + " is handed to the installer and the agent as written; a relative folder means another place to "
-                   "each.",
+            name +
+                " is handed to the installer and the agent as written; a relative folder means another place to "
+                "each.",
             capitalized(useOf(key, value, agentFolder())) +
                 ": each takes it relative to its own working folder, which the launcher does not choose.",
             common ? name + "=" +
@@ -402,11 +402,13 @@ void ValueRules::relative(const IniKey& key, ValuePlace at, const std::string& v
     }
     // A reference file without placeholder: the launcher's folder has one.
     if (value.find('<') != std::string::npos) return;  // the placeholder rules speak of it
-    const auto own = std::find_if(folderPlaceholders().begin(), folderPlaceholders().end(),
-                                  [](const FolderPlaceholder& p) { return p.folder == PlaceholderFolder::LauncherDir; });
+    const auto own =
+        std::find_if(folderPlaceholders().begin(), folderPlaceholders().end(),
+                     [](const FolderPlaceholder& p) { return p.folder == PlaceholderFolder::LauncherDir; });
     add(at, "path-relative",
-        name + " without a placeholder is opened as written: a relative path starts from the current directory, not "
-               "from the launcher's folder.",
+        name +
+            " without a placeholder is opened as written: a relative path starts from the current directory, not "
+            "from the launcher's folder.",
         "Started from another folder (by a shortcut, a deployment tool or a command prompt), the launcher finds no "
         "reference file: it counts the agent as missing, runs the installer, still finds no agent, and exits with "
         "code " +
@@ -596,7 +598,9 @@ void ValueRules::placeholders(ValuePlace at, const std::string& path) {
                 "\"" + token + "\" is no placeholder; the placeholders are " + placeholderList() +
                     ", spelled exactly so.",
                 "It stays in the path as written, and no file of that name can exist.",
-                spelled.empty() ? "Use one of the placeholders, or a plain path." : "Write " + spelled + ".");
+                token == "<"      ? "Remove the \"<\": Windows allows none in a path."
+                : spelled.empty() ? "Use one of the placeholders, or a plain path."
+                                  : "Write " + spelled + ".");
         }
         open = codePage.find(path, "<", open + token.size());
     }

@@ -395,7 +395,7 @@ void LineRules::locale(int number, int column, const std::string& value) {
         "capitals: the launcher finds the installer's language by these letters, and the agent receives the name "
         "as written.",
         "An executable installer receives /L" + written + (written == wanted ? "" : " instead of /L" + wanted) +
-            ", and the agent -nl " + value + ".",
+            ", and the agent -nl " + value + " instead of " + meant + ".",
         "NL=" + meant);
 }
 

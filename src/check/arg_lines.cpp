@@ -162,13 +162,13 @@ bool isProperty(std::string_view piece) {
 std::vector<std::string> meantArguments(const std::string& line) {
     std::vector<std::size_t> starts;
     std::vector<std::size_t> ends;
+    bool bareSwitch = false;  // the first piece is a switch that takes a value
     for (std::size_t at = line.find_first_not_of(" \t"); at != std::string::npos;
          at = line.find_first_not_of(" \t", at)) {
         const std::size_t end = std::min(line.find_first_of(" \t", at), line.size());
         const std::string_view piece = std::string_view(line).substr(at, end - at);
-        const bool afterBareSwitch = starts.size() == 1 && ends.size() == 1 && isSwitch(line.substr(0, ends[0])) &&
-                                     line.substr(0, ends[0]).find_first_of("=:") == std::string::npos;
-        if (starts.empty() || isSwitch(piece) || isProperty(piece) || afterBareSwitch) {
+        if (starts.empty() || isSwitch(piece) || isProperty(piece) || (bareSwitch && starts.size() == 1)) {
+            bareSwitch = starts.empty() && isSwitch(piece) && piece.find_first_of("=:") == std::string_view::npos;
             starts.push_back(at);
             ends.push_back(end);
         } else {

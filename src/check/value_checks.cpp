@@ -1,6 +1,8 @@
 // The rules about values as a whole: what the launcher will find, or fail
-// to find, when it uses them. Paths are built by the launcher's own command
-// builders and placeholder table.
+// to find, when it uses them, and what it takes as written where a packager
+// likely meant otherwise. Each value is checked by its kind, as the key
+// table gives it; paths and commands come from the launcher's own command
+// builders, lookup and placeholder table.
 #include <algorithm>
 #include <cctype>
 #include <map>
@@ -268,7 +270,7 @@ std::string ValueRules::useOf(const IniKey& key, const std::string& value, const
     case ValueKind::ReferenceFile:
         return "the launcher reads " +
                expandFolderPlaceholders(platform_, value, run_.state.isUserAdmin, launcherDir_).text;
-    case ValueKind::RegistryKey:
+    case ValueKind::RegistryKey:  // as the file sets it
         return "the launcher reads the value \"" + std::string(kLocationValueName) + "\" under " + keysRead();
     default:
         break;
@@ -301,7 +303,7 @@ bool ValueRules::unexpanded(const IniKey& key, ValuePlace at, const std::string&
     const std::string name = key.name;
     std::string message;
     if (variable != std::string::npos) {
-        const std::string text = value.substr(variable, value.find('%', variable + 1) - variable + 1);
+        const std::string text = value.substr(variable, codePage.find(value, "%", variable + 1) - variable + 1);
         message = "The launcher replaces no environment variable in INI values: " + text + " stays as written.";
     } else {
         message = std::string("Placeholders are replaced only in ") + keyOfKind(ValueKind::ReferenceFile).name +
@@ -322,20 +324,24 @@ std::string ValueRules::expandedFix(const IniKey& key, const std::string& value,
                             ? expanded(value)
                             : expandFolderPlaceholders(platform_, value, run_.state.isUserAdmin, launcherDir_).text;
     if (variable && key.kind == ValueKind::ReferenceFile && variableAt(codePage, value) == 0) {
-        const std::size_t close = value.find('%', 1);
+        const std::size_t close = codePage.find(value, "%", 1);
         const std::string folder = expanded(value.substr(0, close + 1));
+        // The administrator flags that runs of this file can have.
+        std::set<int> admins;
+        for (int admin : {0, 1}) {
+            AsUser user(platform_, admin);
+            Lookup run;
+            lookUp(user, values_, launcherDir_, run);
+            admins.insert(run.state.isUserAdmin);
+        }
         for (const FolderPlaceholder& placeholder : folderPlaceholders()) {
-            bool fits = folder != value.substr(0, close + 1);
-            for (int admin : {0, 1}) {
-                AsUser user(platform_, admin);
-                Lookup kind;
-                lookUp(user, values_, launcherDir_, kind);
-                fits = fits && sameFolder(expandFolderPlaceholders(platform_, placeholder.text, kind.state.isUserAdmin,
-                                                                   launcherDir_)
-                                              .text,
-                                          folder);
+            const auto same = [&](int admin) {
+                return sameFolder(expandFolderPlaceholders(platform_, placeholder.text, admin, launcherDir_).text,
+                                  folder);
+            };
+            if (folder != value.substr(0, close + 1) && std::all_of(admins.begin(), admins.end(), same)) {
+                return line + placeholder.text + value.substr(close + 1);
             }
-            if (fits) return line + placeholder.text + value.substr(close + 1);
         }
     }
     if (fixed == value || variableAt(codePage, fixed) != std::string::npos ||

@@ -257,7 +257,6 @@ private:
     std::vector<std::string> received(Receiver receiver, const IniValues& values) {
         LauncherState run;
         static_cast<IniValues&>(run) = values;
-        run.launcherDir = launcherDir_;
         resolveEffectiveSettings(platform_, run);
         run.refLocation = "C:\\Agent";
         buildInstallerFor(platform_, run);
@@ -360,7 +359,6 @@ private:
     }
 
     static bool sameOption(Receiver receiver, const std::string& written, const std::string& own) {
-        if (written.empty()) return false;
         if (receiver == Receiver::Agent) return equalsAsciiIgnoringCase(written, own);
         // Windows Installer's one-letter options take modifiers: /qn is /q.
         const std::string option = windowsInstallerOption(written);

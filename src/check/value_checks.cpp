@@ -69,29 +69,39 @@ bool namesDriveOrShare(Platform& platform, const std::string& path) {
 
 // The rest of path below folder, when path lies in it (letters in any case).
 std::optional<std::string> below(std::string folder, const std::string& path) {
+    if (folder.empty()) return std::nullopt;
     if (!folder.ends_with('\\')) folder += '\\';
-    if (folder.size() < 2 || path.size() <= folder.size() || lowered(path.substr(0, folder.size())) != lowered(folder))
-        return std::nullopt;
+    if (!lowered(path).starts_with(lowered(folder)) || path.size() == folder.size()) return std::nullopt;
     return path.substr(folder.size());
 }
 
-// The position of the first %NAME% that Windows would replace, or npos.
-std::size_t variableAt(const CodePage& codePage, const std::string& text) {
+// A %NAME% that Windows would replace: where it begins and ends in the text.
+struct Variable {
+    std::size_t at;
+    std::size_t end;  ///< just after the closing "%"
+    std::string name;
+};
+
+std::optional<Variable> variableIn(const CodePage& codePage, const std::string& text) {
     for (std::size_t open = codePage.find(text, "%"); open != std::string::npos;
          open = codePage.find(text, "%", open + 1)) {
         const std::size_t close = codePage.find(text, "%", open + 1);
         if (close == std::string::npos) break;
-        const std::string name = text.substr(open + 1, close - open - 1);
-        if (!name.empty() && name.find_first_of(" \\/=:\"") == std::string::npos) return open;
+        std::string name = text.substr(open + 1, close - open - 1);
+        if (!name.empty() && name.find_first_of(" \\/=:\"") == std::string::npos) {
+            return Variable{open, close + 1, std::move(name)};
+        }
     }
-    return std::string::npos;
+    return std::nullopt;
 }
 
 // Whether two folders are the same, a final backslash and letter case aside.
-bool sameFolder(std::string a, std::string b) {
-    if (a.ends_with('\\')) a.pop_back();
-    if (b.ends_with('\\')) b.pop_back();
-    return lowered(a) == lowered(b);
+bool sameFolder(const std::string& a, const std::string& b) {
+    const auto bare = [](std::string folder) {
+        if (folder.ends_with('\\')) folder.pop_back();
+        return lowered(folder);
+    };
+    return bare(a) == bare(b);
 }
 
 // The elements of with that without does not hold.
@@ -213,7 +223,7 @@ private:
     std::string useOf(const IniKey& key, const std::string& value, const std::string& folder);
     std::string quotedEffect(const IniKey& key, const std::string& value);
     bool unexpanded(const IniKey& key, ValuePlace at, const std::string& value);
-    std::string expandedFix(const IniKey& key, const std::string& value, bool variable);
+    std::string expandedFix(const IniKey& key, const std::string& value, const std::optional<Variable>& variable);
     std::string relativeFix(const IniKey& key, const std::string& path);
     bool absolute(const IniKey& key, ValuePlace at, const std::string& value);
     void relative(const IniKey& key, ValuePlace at, const std::string& value);
@@ -289,43 +299,38 @@ std::string ValueRules::useOf(const IniKey& key, const std::string& value, const
 // anywhere, and placeholders outside the reference file.
 bool ValueRules::unexpanded(const IniKey& key, ValuePlace at, const std::string& value) {
     const CodePage codePage = platform_.systemCodePage();
-    const std::size_t variable = variableAt(codePage, value);
+    const std::optional<Variable> variable = variableIn(codePage, value);
     const FolderPlaceholder* placeholder =
         key.kind == ValueKind::ReferenceFile ? nullptr : replacedPlaceholder(codePage, value);
-    if (variable == std::string::npos && placeholder == nullptr) return false;
+    if (!variable && placeholder == nullptr) return false;
     // A file of that very name in the image is what the launcher runs.
     if (key.kind == ValueKind::InstallerFile) {
         LauncherState run;
         commandsWith(run, key, &value, agentFolder());
         if (pathExists(platform_, isMsiPackage(value) ? run.installerImage : run.InstallerProgram)) return false;
     }
-    const std::size_t column = variable != std::string::npos ? variable : codePage.find(value, placeholder->text);
     const std::string name = key.name;
-    std::string message;
-    if (variable != std::string::npos) {
-        const std::string text = value.substr(variable, codePage.find(value, "%", variable + 1) - variable + 1);
-        message = "The launcher replaces no environment variable in INI values: " + text + " stays as written.";
-    } else {
-        message = std::string("Placeholders are replaced only in ") + keyOfKind(ValueKind::ReferenceFile).name +
-                  "; in " + name + ", " + placeholder->text + " stays as written.";
-    }
-    add({at.line, at.column + static_cast<int>(column)}, "value-unexpanded", message,
-        capitalized(useOf(key, value, agentFolder())) + ", as written.",
-        expandedFix(key, value, variable != std::string::npos));
+    add({at.line, at.column + static_cast<int>(variable ? variable->at : codePage.find(value, placeholder->text))},
+        "value-unexpanded",
+        variable ? "The launcher replaces no environment variable in INI values: the variable " + variable->name +
+                       " stays as written, with its percent signs."
+                 : std::string("Placeholders are replaced only in ") + keyOfKind(ValueKind::ReferenceFile).name +
+                       "; in " + name + ", " + placeholder->text + " stays as written.",
+        capitalized(useOf(key, value, agentFolder())) + ", as written.", expandedFix(key, value, variable));
     return true;
 }
 
 // The value as this machine expands it, with a placeholder where one
 // stands for the same folder in every run of the file.
-std::string ValueRules::expandedFix(const IniKey& key, const std::string& value, bool variable) {
+std::string ValueRules::expandedFix(const IniKey& key, const std::string& value,
+                                    const std::optional<Variable>& variable) {
     const CodePage codePage = platform_.systemCodePage();
     const std::string line = std::string(key.name) + "=";
-    std::string fixed = variable
-                            ? expanded(value)
-                            : expandFolderPlaceholders(platform_, value, run_.state.isUserAdmin, launcherDir_).text;
-    if (variable && key.kind == ValueKind::ReferenceFile && variableAt(codePage, value) == 0) {
-        const std::size_t close = codePage.find(value, "%", 1);
-        const std::string folder = expanded(value.substr(0, close + 1));
+    const std::string fixed =
+        variable ? expanded(value)
+                 : expandFolderPlaceholders(platform_, value, run_.state.isUserAdmin, launcherDir_).text;
+    if (variable && key.kind == ValueKind::ReferenceFile && variable->at == 0) {
+        const std::string folder = expanded(value.substr(0, variable->end));
         // The administrator flags that runs of this file can have.
         std::set<int> admins;
         for (int admin : {0, 1}) {
@@ -339,13 +344,12 @@ std::string ValueRules::expandedFix(const IniKey& key, const std::string& value,
                 return sameFolder(expandFolderPlaceholders(platform_, placeholder.text, admin, launcherDir_).text,
                                   folder);
             };
-            if (folder != value.substr(0, close + 1) && std::all_of(admins.begin(), admins.end(), same)) {
-                return line + placeholder.text + value.substr(close + 1);
-            }
+            if (std::all_of(admins.begin(), admins.end(), same))
+                return line + placeholder.text + value.substr(variable->end);
         }
     }
-    if (fixed == value || variableAt(codePage, fixed) != std::string::npos ||
-        (!variable && replacedPlaceholder(codePage, fixed) != nullptr)) {
+    if (fixed == value || variableIn(codePage, fixed) ||
+        (key.kind != ValueKind::ReferenceFile && replacedPlaceholder(codePage, fixed) != nullptr)) {
         return std::string(
                    "Write the path out in full, as it is on the users' machines: the launcher replaces "
                    "nothing in it") +
@@ -373,11 +377,16 @@ std::string ValueRules::relativeFix(const IniKey& key, const std::string& path) 
 bool ValueRules::absolute(const IniKey& key, ValuePlace at, const std::string& value) {
     if (!namesDriveOrShare(platform_, value)) return false;
     const bool installer = key.kind == ValueKind::InstallerFile;
+    if (installer) {  // a share's path, joined, may name a file of the image
+        LauncherState run;
+        commandsWith(run, key, &value, agentFolder());
+        if (installerExists(platform_, run, isMsiPackage(value))) return false;
+    }
     add(at, "path-absolute",
         std::string(key.name) + " is taken relative to " +
             (installer ? "the launcher's folder" : "the agent's folder, the one that the location value names") +
             "; an absolute path is appended to it all the same.",
-        capitalized(useOf(key, value, agentFolder())) + ", which no file can be: " +
+        capitalized(useOf(key, value, agentFolder())) + ", not the file that the value names: " +
             (installer ? "when the agent needs installing, the launcher reports that the installer cannot be found "
                          "(message " +
                              std::to_string(kMsgInstallerNotFound) + ")"

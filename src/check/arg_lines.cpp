@@ -302,7 +302,7 @@ private:
         };
         collect(base, nullptr);
         for (const IniKey& key : iniKeys()) {
-            if (key.text == nullptr || sampleOf(key.kind).empty()) continue;
+            if (sampleOf(key.kind).empty()) continue;  // only text keys have samples
             IniValues values = base;
             values.*(key.text) = sampleOf(key.kind);
             collect(values, &key);
@@ -346,7 +346,6 @@ private:
             if (received)
                 report(places.at(i), marks, meant.size() > 1 && !marks, heard, *received, verifiedFix(split, meant));
         }
-        if (meantAll.empty()) return;
         const std::vector<OwnOption> own = ownOptions(receiver);
         for (std::size_t i = 0; i < meantAll.size(); ++i) {
             for (const OwnOption& option : own) {

@@ -380,16 +380,16 @@ void LineRules::truthWord(int number, int column, const IniKey& key, const std::
 
 void LineRules::locale(int number, int column, const std::string& value) {
     // language_REGION: the language in small letters, the region in capitals.
-    std::string meant = value;
-    const std::size_t separator = value.find_first_of("-_");
-    for (std::size_t i = 0; i < meant.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(meant[i]);
-        meant[i] = static_cast<char>(i < separator ? std::tolower(c) : std::toupper(c));
+    const std::size_t separator = std::min(value.find_first_of("-_"), value.size());
+    std::string meant = lowered(value.substr(0, separator));
+    if (separator < value.size()) {
+        std::string region = value.substr(separator + 1);
+        for (char& c : region) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        meant += "_" + region;
     }
-    if (separator != std::string::npos) meant[separator] = '_';
     const std::string written = lcidForLocale(value);
     const std::string wanted = lcidForLocale(meant);
-    if (meant == value || (written == wanted && (separator == std::string::npos || value[separator] == '_'))) return;
+    if (meant == value || (written == wanted && value.find('-') == std::string::npos)) return;
     add(number, column, "locale-format",
         "NL names a locale as language_REGION, with an underscore, the language in small letters and the region in "
         "capitals: the launcher finds the installer's language by these letters, and the agent receives the name "

@@ -303,12 +303,6 @@ bool ValueRules::unexpanded(const IniKey& key, ValuePlace at, const std::string&
     const FolderPlaceholder* placeholder =
         key.kind == ValueKind::ReferenceFile ? nullptr : replacedPlaceholder(codePage, value);
     if (!variable && placeholder == nullptr) return false;
-    // A file of that very name in the image is what the launcher runs.
-    if (key.kind == ValueKind::InstallerFile) {
-        LauncherState run;
-        commandsWith(run, key, &value, agentFolder());
-        if (pathExists(platform_, isMsiPackage(value) ? run.installerImage : run.InstallerProgram)) return false;
-    }
     const std::string name = key.name;
     add({at.line, at.column + static_cast<int>(variable ? variable->at : codePage.find(value, placeholder->text))},
         "value-unexpanded",
@@ -600,11 +594,10 @@ void ValueRules::placeholders(ValuePlace at, const std::string& path) {
                     "\"" + token + "\" stays in the path as written.", "Keep one placeholder in LOCATION_FILE.");
             }
         } else {
-            // Up to the next ">", unless another "<" comes first.
-            const std::size_t close = codePage.find(path, ">", open);
-            if (close != std::string::npos && codePage.find(path, "<", open + 1) > close) {
-                token = path.substr(open, close - open + 1);
-            }
+            // Up to the next ">", unless another "<" comes first. Neither is
+            // ever the second byte of a character.
+            const std::size_t next = path.find_first_of("<>", open + 1);
+            if (next != std::string::npos && path[next] == '>') token = path.substr(open, next - open + 1);
             std::string spelled;
             for (const FolderPlaceholder& other : folderPlaceholders()) {
                 if (equalsAsciiIgnoringCase(token, other.text)) spelled = other.text;

@@ -5,11 +5,14 @@
 // The command lines come from the launcher's builders; only the splitting,
 // which is the receiving program's, is done here.
 #include <algorithm>
+#include <cctype>
 #include <functional>
 #include <optional>
 
 #include "check/ini_lint.h"
 #include "commands/launch_commands.h"
+#include "config/text_rules.h"
+#include "launcher/effective_settings.h"
 #include "launcher/launch_sequence.h"
 #include "platform/process_launch.h"
 
@@ -136,80 +139,272 @@ std::optional<std::vector<std::string>> verifiedFix(const Build& split, const st
     return std::nullopt;
 }
 
+// Where a piece of a line begins another argument: a switch (/x, -x), or
+// a property assignment NAME=.
+bool isSwitch(std::string_view piece) {
+    return piece.size() > 1 && (piece[0] == '/' || piece[0] == '-') &&
+           (std::isalpha(static_cast<unsigned char>(piece[1])) || piece[1] == '?');
+}
+
+bool isProperty(std::string_view piece) {
+    const std::size_t equals = piece.find('=');
+    if (equals == 0 || equals == std::string_view::npos || std::isdigit(static_cast<unsigned char>(piece[0]))) {
+        return false;
+    }
+    return piece.substr(0, equals).find_first_not_of(
+               "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_.") == std::string_view::npos;
+}
+
+// The arguments that a line without quotation marks most likely holds: a
+// new one begins at every switch or property after a blank, and after a
+// first switch without "=" or ":", which takes what follows as its value.
+// "INSTALLDIR=C:\Program Files\Agent" and "C:\My Data" are one argument.
+std::vector<std::string> meantArguments(const std::string& line) {
+    std::vector<std::size_t> starts;
+    std::vector<std::size_t> ends;
+    bool bareSwitch = false;  // the first piece is a switch that takes a value
+    for (std::size_t at = line.find_first_not_of(" \t"); at != std::string::npos;
+         at = line.find_first_not_of(" \t", at)) {
+        const std::size_t end = std::min(line.find_first_of(" \t", at), line.size());
+        const std::string_view piece = std::string_view(line).substr(at, end - at);
+        if (starts.empty() || isSwitch(piece) || isProperty(piece) || (bareSwitch && starts.size() == 1)) {
+            bareSwitch = starts.empty() && isSwitch(piece) && piece.find_first_of("=:") == std::string_view::npos;
+            starts.push_back(at);
+            ends.push_back(end);
+        } else {
+            ends.back() = end;
+        }
+        at = end;
+    }
+    if (starts.size() < 2) return {line};
+    std::vector<std::string> arguments;
+    for (std::size_t i = 0; i < starts.size(); ++i) arguments.push_back(line.substr(starts[i], ends[i] - starts[i]));
+    return arguments;
+}
+
+// The option that a piece of a command line sets: a switch as written,
+// or a property's name with its "="; empty for anything else.
+std::string optionOf(const std::string& piece) {
+    if (isProperty(piece)) return piece.substr(0, piece.find('=') + 1);
+    return isSwitch(piece) && piece.find(' ') == std::string::npos ? piece : std::string();
+}
+
+// Windows Installer's names for its options: either switch character, and
+// the long names of options that the launcher writes short.
+std::string windowsInstallerOption(std::string option) {
+    constexpr std::pair<const char*, const char*> kLongNames[] = {{"/package", "/i"}, {"/passive", "/q"}};
+    if (option.starts_with('-')) option[0] = '/';
+    for (const auto& [name, shortName] : kLongNames) {
+        if (equalsAsciiIgnoringCase(option, name)) return shortName;
+    }
+    return option;
+}
+
+// A sample value of each kind of setting that puts options on a command line.
+std::string sampleOf(ValueKind kind) {
+    switch (kind) {
+    case ValueKind::TruthWord:
+        return "true";
+    case ValueKind::DataFolder:
+        return "C:\\Data";
+    case ValueKind::Locale:
+        return "de_DE";
+    case ValueKind::InputFile:
+        return "C:\\input.xml";
+    case ValueKind::AgentProgram:
+        return "java.exe";
+    default:
+        return std::string();
+    }
+}
+
+// The programs that receive ARG lines.
+enum class Receiver {
+    Msiexec,          // msiexec.exe, for an MSI package
+    SetupProgram,     // an executable installer, its own command line
+    SetupProperties,  // Windows Installer, through the executable installer's /v argument
+    Agent,
+};
+
+// An option that the launcher puts on a program's command line itself, and
+// the INI key that makes it do so (none: it always does).
+struct OwnOption {
+    std::string option;
+    std::string piece;
+    const IniKey* key;
+};
+
 class ArgRules {
 public:
     ArgRules(Platform& platform, const std::string& launcherDir, IniWalk& walk)
         : platform_(platform), launcherDir_(launcherDir), walk_(walk), values_(walk.values) {}
 
-    void installer() {
+    void all() {
         const bool msi = isMsiPackage(values_.iniInstallerLocation);
-        const auto build = [&](const std::vector<std::string>& args) {
-            LauncherState run;
-            run.launcherDir = launcherDir_;
-            run.iniInstallerLocation = values_.iniInstallerLocation;
-            run.nl = values_.iniNL;
-            run.appDataLocation = values_.iniAppDataLocation;
-            run.iniInstallerArgs = args;
-            buildInstallerFor(platform_, run);
-            return joinArgVector(run.installerArglist);
-        };
-        const Build direct = [&](const std::vector<std::string>& args) {
-            return splitCommandLine(build(args), msi ? SplitRules::WindowsInstaller : SplitRules::CRuntime);
-        };
-        // An executable installer hands the text of its /v argument on to
-        // Windows Installer, which splits it once more.
-        const Build properties = [&](const std::vector<std::string>& args) {
-            // Called only where the /v argument arrives whole (see lines()).
-            return splitCommandLine(direct(args).back().substr(2), SplitRules::WindowsInstaller);
-        };
-        lines(IniSection::Installer, values_.iniInstallerArgs, msi ? direct : properties,
-              msi ? "msiexec.exe" : "Windows Installer, through the installer's /v argument,", msi ? Build() : direct);
-    }
-
-    void agent() {
-        const std::string folder = "C:\\Agent";
-        const Build split = [&](const std::vector<std::string>& args) {
-            const AgentSettings settings{.refLocation = folder,
-                                         .iniManagerLauncher = values_.iniManagerLauncher,
-                                         .iniManagerLauncherSilent = values_.iniManagerLauncherSilent,
-                                         .iniManagerArgs = args};
-            LaunchCommands commands;
-            buildAgentCommand(platform_.systemCodePage(), settings, commands);
-            return splitCommandLine(joinArgVector(commands.agentArglist), SplitRules::CRuntime);
-        };
-        lines(IniSection::Manager, values_.iniManagerArgs, split, "The agent", Build());
+        for (const IniKey& key : iniKeys()) {
+            if (key.kind == ValueKind::InstallerArgument) {
+                lines(key, msi ? Receiver::Msiexec : Receiver::SetupProperties,
+                      msi ? "msiexec.exe" : "Windows Installer, through the installer's /v argument,", !msi);
+            } else if (key.kind == ValueKind::AgentArgument) {
+                lines(key, Receiver::Agent, "The agent", false);
+            }
+        }
     }
 
 private:
-    // outer, when given, splits the installer's own command line: when its
-    // /v argument falls apart, the properties never arrive whole.
-    void lines(IniSection section, const std::vector<std::string>& args, const Build& split, const std::string& who,
-               const Build& outer) {
-        const std::vector<ValuePlace>& places = walk_.listPlaces[findIniKey(section, "ARG")];
+    // What the program receives of a run with these INI values, split as it
+    // splits its command line.
+    std::vector<std::string> received(Receiver receiver, const IniValues& values) {
+        LauncherState run;
+        static_cast<IniValues&>(run) = values;
+        resolveEffectiveSettings(platform_, run);
+        run.refLocation = "C:\\Agent";
+        buildInstallerFor(platform_, run);
+        buildAgentFor(platform_, run);
+        switch (receiver) {
+        case Receiver::Msiexec:
+            return splitCommandLine(joinArgVector(run.installerArglist), SplitRules::WindowsInstaller);
+        case Receiver::Agent:
+            return splitCommandLine(joinArgVector(run.agentArglist), SplitRules::CRuntime);
+        default:
+            break;
+        }
+        const std::vector<std::string> setup =
+            splitCommandLine(joinArgVector(run.installerArglist), SplitRules::CRuntime);
+        if (receiver == Receiver::SetupProgram) return setup;
+        // An executable installer hands the text of its /v argument on to
+        // Windows Installer, which splits it once more. It arrives whole
+        // only where lines() finds it so.
+        return splitCommandLine(setup.back().substr(std::min<std::size_t>(2, setup.back().size())),
+                                SplitRules::WindowsInstaller);
+    }
+
+    Build build(Receiver receiver, const IniKey& key) {
+        return [this, receiver, &key](const std::vector<std::string>& args) {
+            IniValues values = values_;
+            values.*(key.list) = args;
+            return received(receiver, values);
+        };
+    }
+
+    // The options that the launcher puts on the program's command line:
+    // those of a run without settings, then those that each setting adds.
+    std::vector<OwnOption> ownOptions(Receiver receiver) {
+        IniValues base;
+        base.iniInstallerLocation = values_.iniInstallerLocation;
+        std::vector<OwnOption> own;
+        const auto collect = [&](const IniValues& values, const IniKey* key) {
+            for (const std::string& piece : received(receiver, values)) {
+                const std::string option = optionOf(piece);
+                const auto same = [&](const OwnOption& known) { return known.option == option; };
+                if (!option.empty() && std::none_of(own.begin(), own.end(), same)) own.push_back({option, piece, key});
+            }
+        };
+        collect(base, nullptr);
+        for (const IniKey& key : iniKeys()) {
+            if (sampleOf(key.kind).empty()) continue;  // only text keys have samples
+            IniValues values = base;
+            values.*(key.text) = sampleOf(key.kind);
+            collect(values, &key);
+        }
+        return own;
+    }
+
+    // outer, when set, is the executable installer's own command line: when
+    // its /v argument falls apart, the properties never arrive whole.
+    void lines(const IniKey& key, Receiver receiver, const std::string& who, bool outer) {
+        const std::vector<std::string>& args = values_.*(key.list);
+        const std::vector<ValuePlace>& places = walk_.listPlaces[&key];
+        const Build split = build(receiver, key);
+        const Build setup = build(Receiver::SetupProgram, key);
+        std::vector<std::string> meantAll;
+        std::vector<std::size_t> lineOf;
         for (std::size_t i = 0; i < args.size(); ++i) {  // one place an ARG line
             const std::string& arg = args[i];
             const bool marks = arg.find('"') != std::string::npos;
-            if (!marks && !arg.ends_with('\\')) continue;  // passed on whole, quoted where it has a blank
             const std::vector<std::string> meant =
-                marks ? splitCommandLine(arg, SplitRules::WindowsInstaller) : std::vector<std::string>{arg};
+                marks ? splitCommandLine(arg, SplitRules::WindowsInstaller) : meantArguments(arg);
+            for (const std::string& piece : meant) {
+                meantAll.push_back(piece);
+                lineOf.push_back(i);
+            }
+            // Passed on whole, quoted where it has a blank.
+            if (!marks && meant.size() == 1 && !arg.ends_with('\\')) continue;
             std::optional<Received> received;
-            std::string receiver = who;
+            std::string heard = who;
             if (outer) {
-                const std::vector<std::string> whole = outer({arg});
-                const std::vector<std::string> base = outer({});
+                const std::vector<std::string> whole = setup({arg});
+                const std::vector<std::string> base = setup({});
                 const auto v =
                     std::find_if(base.begin(), base.end(), [](const std::string& a) { return a.starts_with("/v"); });
                 if (whole.size() != base.size() && v != base.end()) {
                     received = Received{{whole.begin() + (v - base.begin()), whole.end()}, true};
-                    receiver = "The installer";
+                    heard = "The installer";
                 }
             }
-            if (receiver == who) received = compare(split, {arg}, meant);
-            if (received) report(places.at(i), marks, receiver, *received, verifiedFix(split, meant));
+            if (heard == who) received = compare(split, {arg}, meant);
+            if (received)
+                report(places.at(i), marks, meant.size() > 1 && !marks, heard, *received, verifiedFix(split, meant));
+        }
+        const std::vector<OwnOption> own = ownOptions(receiver);
+        for (std::size_t i = 0; i < meantAll.size(); ++i) {
+            for (const OwnOption& option : own) {
+                if (sameOption(receiver, optionOf(meantAll[i]), option.option)) {
+                    launcherAdds(places.at(lineOf[i]), receiver, who, meantAll, i, option);
+                    break;
+                }
+            }
         }
     }
 
-    void report(ValuePlace at, bool marks, const std::string& receiver, const Received& received,
+    static bool sameOption(Receiver receiver, const std::string& written, const std::string& own) {
+        if (receiver == Receiver::Agent) return equalsAsciiIgnoringCase(written, own);
+        // Windows Installer's one-letter options take modifiers: /qn is /q.
+        const std::string option = windowsInstallerOption(written);
+        return equalsAsciiIgnoringCase(option, own) ||
+               (own.size() == 2 && own[0] == '/' && equalsAsciiIgnoringCase(option.substr(0, 2), own));
+    }
+
+    void launcherAdds(ValuePlace at, Receiver receiver, const std::string& who, const std::vector<std::string>& meant,
+                      std::size_t i, const OwnOption& own) {
+        const std::string& written = meant[i];
+        const char* line = receiver == Receiver::Msiexec ? "msiexec.exe's command line"
+                           : receiver == Receiver::Agent ? "the agent's command line"
+                                                         : "the /v argument that the installer hands on to Windows "
+                                                           "Installer";
+        std::string shown = own.piece;
+        std::string fix = "Remove the line: the launcher adds " + shown + " itself.";
+        std::string when = "on every run";
+        if (own.key != nullptr) {
+            const std::string name = own.key->name;
+            if (isProperty(shown)) shown = own.option + "...";
+            std::string value = sampleOf(own.key->kind);
+            when = "when " + name + " is set";
+            if (own.key->kind == ValueKind::AgentProgram) {
+                when = "for " + name + "=" + value;
+                fix = "Remove the line: the launcher adds " + shown + " itself " + when + ".";
+            } else {
+                if (own.key->kind != ValueKind::TruthWord) {
+                    value = isProperty(written) ? written.substr(written.find('=') + 1)
+                            : i + 1 < meant.size() && optionOf(meant[i + 1]).empty() ? meant[i + 1]
+                                                                                     : "<value>";
+                }
+                fix = name + "=" + value + " below " + sectionLabel(own.key->section) +
+                      ", instead of this line: the launcher passes it on to every program that takes it.";
+            }
+        }
+        walk_.findings.push_back(Finding{
+            at.line, at.column, "arg-launcher-adds",
+            "The launcher puts " + shown + " on " + line + " itself " + when +
+                "; an ARG line that says it as well is passed on beside it.",
+            who + " receives " + written + " from this line, and " + shown + " from the launcher as well " + when +
+                (own.key != nullptr && own.key->kind != ValueKind::AgentProgram
+                     ? "; nothing else that " + std::string(own.key->name) + " does follows from it."
+                     : "."),
+            fix});
+    }
+
+    void report(ValuePlace at, bool marks, bool several, const std::string& receiver, const Received& received,
                 const std::optional<std::vector<std::string>>& fix) {
         const std::size_t count = received.pieces.size();
         const std::string pieces = std::to_string(count) + (count == 1 ? " argument" : " arguments") +
@@ -227,11 +422,13 @@ private:
             fixText += ": the launcher adds the quotation marks that a blank needs.";
         }
         walk_.findings.push_back(Finding{
-            at.line, at.column, "arg-split",
-            marks ? "Quotation marks in an ARG line are passed on as written, inside the quotation marks that the "
-                    "launcher adds itself around an argument with a blank."
-                  : "The launcher puts an argument with a blank in quotation marks, and the backslash at its end "
-                    "escapes the closing mark.",
+            at.line, at.column, several ? "arg-several" : "arg-split",
+            marks     ? "Quotation marks in an ARG line are passed on as written, inside the quotation marks that the "
+                        "launcher adds itself around an argument with a blank."
+            : several ? "An ARG line is one argument: the launcher passes it on whole, in quotation marks when it "
+                        "holds a blank, and this line holds several."
+                      : "The launcher puts an argument with a blank in quotation marks, and the backslash at its end "
+                        "escapes the closing mark.",
             effect, fixText});
     }
 
@@ -245,8 +442,7 @@ private:
 
 void checkArgLines(Platform& platform, const std::string& launcherDir, IniWalk& walk) {
     ArgRules rules(platform, launcherDir, walk);
-    rules.installer();
-    rules.agent();
+    rules.all();
 }
 
 }  // namespace launcher::check

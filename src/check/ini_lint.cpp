@@ -103,6 +103,11 @@ std::string lowered(std::string text) {
     return text;
 }
 
+std::string capitalized(std::string text) {
+    if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text;
+}
+
 std::string joined(const std::vector<std::string>& items, const std::string& last) {
     std::string out;
     for (std::size_t i = 0; i < items.size(); ++i) {

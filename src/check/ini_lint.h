@@ -57,6 +57,9 @@ std::string trimBlanksAndTabs(std::string_view text);
 /// Returns text with its letters in lower case.
 std::string lowered(std::string text);
 
+/// Returns text with its first letter in upper case.
+std::string capitalized(std::string text);
+
 /// Returns the items separated by ", ", the last two by last (" and ").
 std::string joined(const std::vector<std::string>& items, const std::string& last);
 

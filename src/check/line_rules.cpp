@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "check/ini_lint.h"
+#include "commands/quoting.h"
 #include "config/text_rules.h"
 #include "platform/text_file.h"
 #include "version/version_compare.h"
@@ -11,8 +12,6 @@
 namespace launcher::check {
 
 namespace {
-
-constexpr IniSection kSections[] = {IniSection::Installer, IniSection::Manager, IniSection::Common};
 
 std::string quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
@@ -26,7 +25,7 @@ const IniKey* findKeyIgnoringCase(IniSection section, std::string_view name) {
 // The sections, other than except, that have a key of this name in any case.
 std::vector<std::string> sectionsWithKey(std::string_view name, IniSection except) {
     std::vector<std::string> labels;
-    for (IniSection section : kSections) {
+    for (IniSection section : iniSections()) {
         if (section != except && findKeyIgnoringCase(section, name) != nullptr) labels.push_back(sectionLabel(section));
     }
     return labels;
@@ -192,7 +191,7 @@ void LineRules::bracketLine(int number, std::string_view line, const std::string
     std::string message = "The launcher knows only the sections [INSTALLER], [MANAGER] and [COMMON].";
     std::string fix = "Use one of the three headers, or make the line a comment with \";\" in the first column.";
     int at = column;
-    for (IniSection known : kSections) {
+    for (IniSection known : iniSections()) {
         const std::string label = sectionLabel(known);
         if (trimmed == label) {
             rule = "header-indented";
@@ -215,7 +214,7 @@ void LineRules::bracketLine(int number, std::string_view line, const std::string
     }
     if (rule == "section-unknown") {
         std::vector<std::string> labels;
-        for (IniSection known : kSections) labels.push_back(sectionLabel(known));
+        for (IniSection known : iniSections()) labels.push_back(sectionLabel(known));
         if (const std::vector<std::string> near = nearest(trimmed, labels); !near.empty()) {
             rule = "section-misspelled";
             message =
@@ -326,41 +325,88 @@ void LineRules::keyLine(int number, const IniLine& parsed) {
                 "Keep one " + name + " line.");
         }
     }
-    if (name == "MODE") {
-        LaunchMode mode = walk.values.mode;
-        if (parseLaunchMode(value, mode)) return;
-        const std::string wanted = trimBlanksAndTabs(value);
-        std::string fix = "MODE=INSTALL, MODE=UNINSTALL or MODE=EXTENSION.";
-        for (const char* word : {"INSTALL", "UNINSTALL", "EXTENSION"}) {
-            if (equalsAsciiIgnoringCase(wanted, word)) fix = std::string("MODE=") + word;
-        }
-        add(number, column, "mode-unknown", "MODE takes INSTALL, UNINSTALL or EXTENSION, in capitals.",
-            std::string("The mode stays ") + launchModeName(walk.values.mode) + ".", fix);
+    switch (parsed.entry->kind) {
+    case ValueKind::Mode:
+        return mode(number, column, value);
+    case ValueKind::TruthWord:
+        return truthWord(number, column, *parsed.entry, value);
+    case ValueKind::Locale:
+        if (!valueText(number, column, *parsed.entry, value)) locale(number, column, value);
         return;
-    }
-    if (name == "SILENT" || name == "ISADMIN" || name == "LICENSEACCEPTED") {
-        if (value.empty() || isTrueWord(value) || isFalseWord(value)) return;
-        const std::string word = trimBlanksAndTabs(value);
-        const std::string effect =
-            name == "SILENT"    ? "The value counts as neither true nor false: the run is not silent."
-            : name == "ISADMIN" ? "The value counts as neither true nor false: administrator mode follows the "
-                                  "user's group membership, and the agent gets no -isAdmin."
-                                : "The value counts as neither true nor false: the licence is not accepted.";
-        add(number, column, "truth-word",
-            name + " takes true, yes, false or no, in any letter case and without blanks.", effect,
-            isTrueWord(word) || isFalseWord(word) ? name + "=" + word : name + "=true or " + name + "=false");
+    case ValueKind::Version:
+        if (!valueText(number, column, *parsed.entry, value)) version(number, column, value);
         return;
+    default:
+        valueText(number, column, *parsed.entry, value);
     }
-    if (valueText(number, column, name, value)) return;
-    if (name == "VERSION") version(number, column, value);
 }
 
-bool LineRules::valueText(int number, int column, const std::string& key, const std::string& value) {
+void LineRules::mode(int number, int column, const std::string& value) {
+    LaunchMode mode = walk_.values.mode;
+    if (parseLaunchMode(value, mode)) return;
+    const std::string wanted = trimBlanksAndTabs(value);
+    std::vector<std::string> names;
+    std::vector<std::string> lines;
+    std::string fix;
+    for (LaunchMode known : launchModes()) {
+        names.push_back(launchModeName(known));
+        lines.push_back("MODE=" + names.back());
+        if (equalsAsciiIgnoringCase(wanted, names.back())) fix = lines.back();
+    }
+    add(number, column, "mode-unknown", "MODE takes " + joined(names, " or ") + ", in capitals.",
+        std::string("The mode stays ") + launchModeName(walk_.values.mode) + ".",
+        fix.empty() ? joined(lines, " or ") + "." : fix);
+}
+
+void LineRules::truthWord(int number, int column, const IniKey& key, const std::string& value) {
+    if (value.empty() || isTrueWord(value) || isFalseWord(value)) return;
+    // What a value that is neither word leaves each setting at.
+    const std::pair<std::string IniValues::*, const char*> kUnset[] = {
+        {&IniValues::iniSilent, "the run is not silent."},
+        {&IniValues::iniIsAdmin,
+         "administrator mode follows the user's group membership, and the agent gets no "
+         "-isAdmin."},
+        {&IniValues::iniLicenseAccepted, "the licence is not accepted."},
+    };
+    std::string effect = "The value counts as neither true nor false";
+    for (const auto& [field, unset] : kUnset) {
+        if (key.text == field) effect += std::string(": ") + unset;
+    }
+    const std::string name = key.name;
+    const std::string word = trimBlanksAndTabs(value);
+    add(number, column, "truth-word", name + " takes true, yes, false or no, in any letter case and without blanks.",
+        effect, isTrueWord(word) || isFalseWord(word) ? name + "=" + word : name + "=true or " + name + "=false");
+}
+
+void LineRules::locale(int number, int column, const std::string& value) {
+    // language_REGION: the language in small letters, the region in capitals.
+    const std::size_t separator = std::min(value.find_first_of("-_"), value.size());
+    std::string meant = lowered(value.substr(0, separator));
+    if (separator < value.size()) {
+        std::string region = value.substr(separator + 1);
+        for (char& c : region) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        meant += "_" + region;
+    }
+    const std::string written = lcidForLocale(value);
+    const std::string wanted = lcidForLocale(meant);
+    if (meant == value || (written == wanted && value.find('-') == std::string::npos)) return;
+    add(number, column, "locale-format",
+        "NL names a locale as language_REGION, with an underscore, the language in small letters and the region in "
+        "capitals: the launcher finds the installer's language by these letters, and the agent receives the name "
+        "as written.",
+        "An executable installer receives /L" + written + (written == wanted ? "" : " instead of /L" + wanted) +
+            ", and the agent -nl " + value + " instead of " + meant + ".",
+        "NL=" + meant);
+}
+
+bool LineRules::valueText(int number, int column, const IniKey& entry, const std::string& value) {
+    const std::string key = entry.name;
+    const bool version = entry.kind == ValueKind::Version;
     for (std::size_t i = 1; i < value.size(); ++i) {
         if (value[i] != ';' || !isBlankOrTab(value[i - 1])) continue;
         add(number, column + static_cast<int>(i), "value-remark",
             "A \";\" after a blank starts no remark: everything after \"=\" is the value, the remark included.",
-            key + " is " + quoted(value) + (key == "VERSION" ? ", read as " + versionReadAs(value) : "") + ".",
+            key + " is " + quoted(value) + (version ? ", read as " + versionReadAs(value) : "") + ".",
             key + "=" + trimBlanksAndTabs(value.substr(0, i)) +
                 ", with the remark on a line of its own that begins "
                 "with \";\".");
@@ -374,8 +420,7 @@ bool LineRules::valueText(int number, int column, const std::string& key, const 
                                                                     : "at its end";
     const int at = leading ? column : column + static_cast<int>(value.find_last_not_of(" \t") + 1);
     add(number, at, "value-blank", "Values are taken exactly as written: the blank " + where + " stays in the value.",
-        key + " is " + quoted(value) + (key == "VERSION" ? ", read as " + versionReadAs(value) : "") + ".",
-        key + "=" + trimmed);
+        key + " is " + quoted(value) + (version ? ", read as " + versionReadAs(value) : "") + ".", key + "=" + trimmed);
     return true;
 }
 
@@ -460,8 +505,7 @@ void LineRules::cut(int number, std::size_t length, const IniLine& first, const 
     }
     if (!changes) return;
     if (ignored) effects.push_back("the rest is ignored");
-    std::string effect = joined(effects, "; ") + ".";
-    effect[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(effect[0])));
+    const std::string effect = capitalized(joined(effects, "; ") + ".");
     add(number, static_cast<int>(kLinePieceLength) + 1, "line-cut",
         "The launcher reads lines in pieces of 254 characters; this line has " + std::to_string(length) +
             ", so the rest from column 255 is read as a line of its own.",

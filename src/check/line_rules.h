@@ -43,7 +43,10 @@ private:
     void unknownKey(int number, const IniLine& parsed, IniSection section);
     void keyLine(int number, const IniLine& parsed);
     void ignored(int number, std::string_view key);
-    bool valueText(int number, int column, const std::string& key, const std::string& value);
+    bool valueText(int number, int column, const IniKey& entry, const std::string& value);
+    void mode(int number, int column, const std::string& value);
+    void truthWord(int number, int column, const IniKey& key, const std::string& value);
+    void locale(int number, int column, const std::string& value);
     void version(int number, int column, const std::string& value);
     void versionSeparator(int number, int column, const std::string& value, const std::string& dotted);
 

@@ -147,7 +147,7 @@ void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources
         // The registry key comes first; the reference file is not read then.
         const RegistryHive hive = locationHive(sources.isUserAdmin);
         const bool named =
-            readRegistryString(platform, hive, sources.iniManagerLocationKey, "location", result.refLocation);
+            readRegistryString(platform, hive, sources.iniManagerLocationKey, kLocationValueName, result.refLocation);
         if (record) {
             record->registryKey = std::string(registryHiveName(hive)) + "\\" + sources.iniManagerLocationKey;
         }
@@ -158,7 +158,7 @@ void findInstalledAgent(Platform& platform, TraceFile& trace, const AgentSources
         const SpelledPath refFile = expandFolderPlaceholders(platform, sources.iniManagerLocationFile,
                                                              sources.isUserAdmin, sources.launcherDir);
         // A file that cannot be opened leaves the location as it was.
-        (void)readProperty(platform, refFile.text, "location", result.refLocation);
+        (void)readProperty(platform, refFile.text, kLocationValueName, result.refLocation);
         trace.line("Get current agent location from Reference File: \n");
         trace.value("refFile", refFile.text);
         if (!refFile.named) tracePathWithoutShortForm(trace, refFile.text);

@@ -45,6 +45,9 @@ struct FolderPlaceholder {
 /// administrator run, else the user's.
 [[nodiscard]] RegistryHive locationHive(int isUserAdmin);
 
+/// The value that names the agent's folder, in the registry key and the reference file.
+inline constexpr const char* kLocationValueName = "location";
+
 /// Largest registry string read, terminator included.
 inline constexpr std::size_t kRegistryValueLimit = 255;
 

@@ -115,7 +115,7 @@ void locationSection(const Trace& trace, const ModelMachine& machine, Section& o
             installer == machine.children.end() ? machine.registryReads.size() : installer->registryReadsBefore;
         const RegistryReadNote& first = machine.registryReads.front();
         out.text("registryKey", std::string(registryHiveName(first.hive)) + "\\" + first.key);
-        out.text("registryValue", "location");
+        out.text("registryValue", kLocationValueName);
         const auto gave = std::find_if(machine.registryReads.begin(), machine.registryReads.begin() + reads,
                                        [](const RegistryReadNote& read) { return read.valueFound; });
         out.text("registryView", gave == machine.registryReads.begin() + reads ? "none" : viewName(gave->view),

@@ -364,6 +364,11 @@ std::string ValueRules::relativeFix(const IniKey& key, const std::string& path) 
         return "Copy the installer into the image, and name it relative to the launcher's folder, for example " + name +
                "=" + filePart(platform_.systemCodePage(), path) + ".";
     }
+    // The agent's folder holds its eclipse folder, where the launcher looks
+    // for config.ini and startup.jar: a path through one names its program.
+    const std::string folded = lowered(path);
+    const std::size_t eclipse = folded.rfind("\\eclipse\\");
+    if (eclipse != std::string::npos) return name + "=" + path.substr(eclipse + 1);
     return name + "=<the program's path below the agent's folder, the one that the location value names>";
 }
 

@@ -11,7 +11,7 @@
 set -eu
 
 packages="cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-dev
-          mingw-w64 xvfb x11-utils wixl python3 zip locales clang-format openssl osslsigncode"
+          mingw-w64 xvfb x11-utils wixl python3 zip locales clang-format clang-tidy openssl osslsigncode"
 
 missing=""
 for package in $packages; do

@@ -30,6 +30,23 @@ enum class SplitRules {
     WindowsInstaller,
 };
 
+// Takes the backslashes at i, as the C runtime reads them: they count only
+// before a quotation mark, where each pair gives one and an odd one makes
+// the mark literal. Returns the position after what it took.
+std::size_t takeBackslashes(std::string_view line, std::size_t i, std::string& current) {
+    const std::size_t end = line.find_first_not_of('\\', i);
+    const std::size_t count = (end == std::string_view::npos ? line.size() : end) - i;
+    i += count;
+    if (i >= line.size() || line[i] != '"') {
+        current.append(count, '\\');
+        return i;
+    }
+    current.append(count / 2, '\\');
+    if (count % 2 == 0) return i;
+    current += '"';
+    return i + 1;
+}
+
 // Returns the arguments of line as a program with those rules reads them.
 // Inside quotation marks, two marks stand for one literal mark.
 std::vector<std::string> splitCommandLine(std::string_view line, SplitRules rules) {
@@ -48,31 +65,13 @@ std::vector<std::string> splitCommandLine(std::string_view line, SplitRules rule
         }
         inArgument = true;
         if (c == '\\' && rules == SplitRules::CRuntime) {
-            // Backslashes count only before a quotation mark: each pair
-            // gives one, and an odd one makes the mark literal.
-            const std::size_t end = line.find_first_not_of('\\', i);
-            const std::size_t count = (end == std::string_view::npos ? line.size() : end) - i;
-            i += count;
-            if (i < line.size() && line[i] == '"') {
-                current.append(count / 2, '\\');
-                if (count % 2 == 1) {
-                    current += '"';
-                    ++i;
-                }
-            } else {
-                current.append(count, '\\');
-            }
-        } else if (c == '"') {
-            // Two marks inside quotation marks stand for one literal mark.
-            if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-                current += '"';
-                i += 2;
-            } else {
-                quoted = !quoted;
-                ++i;
-            }
+            i = takeBackslashes(line, i, current);
+        } else if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
+            current += '"';
+            i += 2;
         } else {
-            current += c;
+            if (c == '"') quoted = !quoted;
+            if (c != '"') current += c;
             ++i;
         }
     }
@@ -236,8 +235,7 @@ struct OwnOption {
 
 class ArgRules {
 public:
-    ArgRules(Platform& platform, const std::string& launcherDir, IniWalk& walk)
-        : platform_(platform), launcherDir_(launcherDir), walk_(walk), values_(walk.values) {}
+    ArgRules(Platform& platform, IniWalk& walk) : platform_(platform), walk_(walk), values_(walk.values) {}
 
     void all() {
         const bool msi = isMsiPackage(values_.iniInstallerLocation);
@@ -310,50 +308,59 @@ private:
         return own;
     }
 
-    // outer, when set, is the executable installer's own command line: when
-    // its /v argument falls apart, the properties never arrive whole.
+    // What the receiver gets of one ARG line, when it is not what was meant.
+    // outer: the line goes inside an executable installer's /v argument;
+    // when that argument falls apart, the installer itself gets the rest,
+    // and heard says so.
+    std::optional<Received> receivedOf(const std::string& arg, const std::vector<std::string>& meant,
+                                       const Build& split, bool outer, const IniKey& key, std::string& heard) {
+        if (outer) {
+            const Build setup = build(Receiver::SetupProgram, key);
+            const std::vector<std::string> whole = setup({arg});
+            const std::vector<std::string> base = setup({});
+            const auto v =
+                std::find_if(base.begin(), base.end(), [](const std::string& a) { return a.starts_with("/v"); });
+            if (whole.size() != base.size() && v != base.end()) {
+                heard = "The installer";
+                return Received{{whole.begin() + (v - base.begin()), whole.end()}, true};
+            }
+        }
+        return compare(split, {arg}, meant);
+    }
+
     void lines(const IniKey& key, Receiver receiver, const std::string& who, bool outer) {
         const std::vector<std::string>& args = values_.*(key.list);
         const std::vector<ValuePlace>& places = walk_.listPlaces[&key];
         const Build split = build(receiver, key);
-        const Build setup = build(Receiver::SetupProgram, key);
-        std::vector<std::string> meantAll;
-        std::vector<std::size_t> lineOf;
-        for (std::size_t i = 0; i < args.size(); ++i) {  // one place an ARG line
+        std::vector<std::pair<std::string, ValuePlace>> meantAll;  // each meant argument, and its line
+        for (std::size_t i = 0; i < args.size(); ++i) {            // one place an ARG line
             const std::string& arg = args[i];
             const bool marks = arg.find('"') != std::string::npos;
             const std::vector<std::string> meant =
                 marks ? splitCommandLine(arg, SplitRules::WindowsInstaller) : meantArguments(arg);
-            for (const std::string& piece : meant) {
-                meantAll.push_back(piece);
-                lineOf.push_back(i);
-            }
+            for (const std::string& piece : meant) meantAll.emplace_back(piece, places.at(i));
             // Passed on whole, quoted where it has a blank.
             if (!marks && meant.size() == 1 && !arg.ends_with('\\')) continue;
-            std::optional<Received> received;
             std::string heard = who;
-            if (outer) {
-                const std::vector<std::string> whole = setup({arg});
-                const std::vector<std::string> base = setup({});
-                const auto v =
-                    std::find_if(base.begin(), base.end(), [](const std::string& a) { return a.starts_with("/v"); });
-                if (whole.size() != base.size() && v != base.end()) {
-                    received = Received{{whole.begin() + (v - base.begin()), whole.end()}, true};
-                    heard = "The installer";
-                }
-            }
-            if (heard == who) received = compare(split, {arg}, meant);
-            if (received)
+            if (const std::optional<Received> received = receivedOf(arg, meant, split, outer, key, heard)) {
                 report(places.at(i), marks, meant.size() > 1 && !marks, heard, *received, verifiedFix(split, meant));
-        }
-        const std::vector<OwnOption> own = ownOptions(receiver);
-        for (std::size_t i = 0; i < meantAll.size(); ++i) {
-            for (const OwnOption& option : own) {
-                if (sameOption(receiver, optionOf(meantAll[i]), option.option)) {
-                    launcherAdds(places.at(lineOf[i]), receiver, who, meantAll, i, option);
-                    break;
-                }
             }
+        }
+        optionsAdded(receiver, who, meantAll);
+    }
+
+    // Options written in ARG lines that the launcher already gives the receiver.
+    void optionsAdded(Receiver receiver, const std::string& who,
+                      const std::vector<std::pair<std::string, ValuePlace>>& meantAll) {
+        std::vector<std::string> meant;
+        for (const auto& [piece, place] : meantAll) meant.push_back(piece);
+        const std::vector<OwnOption> own = ownOptions(receiver);
+        for (std::size_t i = 0; i < meant.size(); ++i) {
+            const auto same = [&](const OwnOption& option) {
+                return sameOption(receiver, optionOf(meant[i]), option.option);
+            };
+            const auto found = std::find_if(own.begin(), own.end(), same);
+            if (found != own.end()) launcherAdds(meantAll[i].second, receiver, who, meant, i, *found);
         }
     }
 
@@ -433,15 +440,14 @@ private:
     }
 
     Platform& platform_;
-    const std::string& launcherDir_;
     IniWalk& walk_;
     const IniValues& values_;
 };
 
 }  // namespace
 
-void checkArgLines(Platform& platform, const std::string& launcherDir, IniWalk& walk) {
-    ArgRules rules(platform, launcherDir, walk);
+void checkArgLines(Platform& platform, IniWalk& walk) {
+    ArgRules rules(platform, walk);
     rules.all();
 }
 

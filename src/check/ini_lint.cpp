@@ -158,7 +158,7 @@ std::vector<Finding> lintIniFile(Platform& platform, const std::string& iniPath,
     IniWalk walk = walkIniLines(*reader);
     checkEndOfText(platform, iniPath, walk);
     checkIniValues(platform, launcherDir, walk);
-    checkArgLines(platform, launcherDir, walk);
+    checkArgLines(platform, walk);
     const auto order = [](const Finding& f) { return std::pair(f.line == 0 ? INT_MAX : f.line, f.column); };
     std::stable_sort(walk.findings.begin(), walk.findings.end(),
                      [&](const Finding& a, const Finding& b) { return order(a) < order(b); });

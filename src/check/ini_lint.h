@@ -42,7 +42,7 @@ void checkIniValues(Platform& platform, const std::string& launcherDir, IniWalk&
 
 /// Adds findings about ARG lines that their program will not receive as
 /// written, split the way the installer or agent splits its command line.
-void checkArgLines(Platform& platform, const std::string& launcherDir, IniWalk& walk);
+void checkArgLines(Platform& platform, IniWalk& walk);
 
 /// Checks the INI file at iniPath (readable text, see checkReadableText)
 /// of a launcher in launcherDir; findings come sorted by place.

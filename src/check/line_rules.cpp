@@ -184,61 +184,70 @@ void LineRules::check(int number, std::string_view line, const IniLine& parsed, 
     }
 }
 
-void LineRules::bracketLine(int number, std::string_view line, const std::string& trimmed, IniSection section) {
-    const bool closes = line[0] == '[';
-    const int column = static_cast<int>(line.find('[')) + 1;
-    std::string rule = "section-unknown";
-    std::string message = "The launcher knows only the sections [INSTALLER], [MANAGER] and [COMMON].";
-    std::string fix = "Use one of the three headers, or make the line a comment with \";\" in the first column.";
-    int at = column;
-    for (IniSection known : iniSections()) {
-        const std::string label = sectionLabel(known);
+namespace {
+
+// What a bracketed line that is no header was meant to be.
+struct BracketFinding {
+    std::string rule;
+    std::string message;
+    std::string fix;
+    int offset = 0;  ///< from the "[" to where the finding points
+};
+
+BracketFinding bracketFinding(const std::string& trimmed) {
+    std::vector<std::string> labels;
+    for (IniSection known : iniSections()) labels.push_back(sectionLabel(known));
+    for (const std::string& label : labels) {
         if (trimmed == label) {
-            rule = "header-indented";
-            message = "Only blanks may stand around a header; a tab makes this line no header.";
-            fix = "Write \"" + label + "\" with nothing but blanks around it.";
-        } else if (trimmed.starts_with(label)) {
-            rule = "header-extra";
-            message = "A header line may hold only the header; the text after \"" + label + "\" makes it no header.";
-            fix =
-                "Write \"" + label + "\" alone on its line, and a remark on a line of its own that begins with \";\".";
-            at = column + static_cast<int>(label.size());
-        } else if (equalsAsciiIgnoringCase(trimmed, label)) {
-            rule = "header-case";
-            message = "Headers are matched exactly, in capitals: " + quoted(trimmed) + " is not \"" + label + "\".";
-            fix = "Write \"" + label + "\".";
-        } else {
-            continue;
+            return {"header-indented", "Only blanks may stand around a header; a tab makes this line no header.",
+                    "Write \"" + label + "\" with nothing but blanks around it."};
         }
-        break;
-    }
-    if (rule == "section-unknown") {
-        std::vector<std::string> labels;
-        for (IniSection known : iniSections()) labels.push_back(sectionLabel(known));
-        if (const std::vector<std::string> near = nearest(trimmed, labels); !near.empty()) {
-            rule = "section-misspelled";
-            message =
-                "The launcher knows no section " + quoted(trimmed) + "; did you mean " + joined(near, " or ") + "?";
-            fix = "Write \"" + near[0] + "\".";
+        if (trimmed.starts_with(label)) {
+            return {
+                "header-extra",
+                "A header line may hold only the header; the text after \"" + label + "\" makes it no header.",
+                "Write \"" + label + "\" alone on its line, and a remark on a line of its own that begins with \";\".",
+                static_cast<int>(label.size())};
+        }
+        if (equalsAsciiIgnoringCase(trimmed, label)) {
+            return {"header-case",
+                    "Headers are matched exactly, in capitals: " + quoted(trimmed) + " is not \"" + label + "\".",
+                    "Write \"" + label + "\"."};
         }
     }
-    std::string effect;
+    if (const std::vector<std::string> near = nearest(trimmed, labels); !near.empty()) {
+        return {"section-misspelled",
+                "The launcher knows no section " + quoted(trimmed) + "; did you mean " + joined(near, " or ") + "?",
+                "Write \"" + near[0] + "\"."};
+    }
+    return {"section-unknown", "The launcher knows only the sections " + joined(labels, " and ") + ".",
+            "Use one of the three headers, or make the line a comment with \";\" in the first column."};
+}
+
+// What the launcher does with the lines below it.
+std::string bracketEffect(bool closes, IniSection section) {
     if (closes) {
-        effect = section != IniSection::None
-                     ? "Because the line begins with \"[\", it closes " + sectionLabel(section) +
-                           ": the key lines "
-                           "below it are ignored until the next known header."
-                     : "Because the line begins with \"[\", no section is open after it: the key lines below it "
-                       "are ignored until the next known header.";
-    } else {
-        effect = section != IniSection::None
-                     ? "The line does not begin with \"[\", so it is ignored as ordinary text: the key lines below "
-                       "it still belong to " +
-                           sectionLabel(section) + "."
-                     : "The line does not begin with \"[\", so it is ignored as ordinary text: no section opens, "
-                       "and the key lines below it are ignored until the next known header.";
+        return section != IniSection::None
+                   ? "Because the line begins with \"[\", it closes " + sectionLabel(section) +
+                         ": the key lines below it are ignored until the next known header."
+                   : "Because the line begins with \"[\", no section is open after it: the key lines below it "
+                     "are ignored until the next known header.";
     }
-    add(number, at, rule, message, effect, fix);
+    return section != IniSection::None
+               ? "The line does not begin with \"[\", so it is ignored as ordinary text: the key lines below it "
+                 "still belong to " +
+                     sectionLabel(section) + "."
+               : "The line does not begin with \"[\", so it is ignored as ordinary text: no section opens, and the "
+                 "key lines below it are ignored until the next known header.";
+}
+
+}  // namespace
+
+void LineRules::bracketLine(int number, std::string_view line, const std::string& trimmed, IniSection section) {
+    const BracketFinding finding = bracketFinding(trimmed);
+    const int column = static_cast<int>(line.find('[')) + 1;
+    add(number, column + finding.offset, finding.rule, finding.message, bracketEffect(line[0] == '[', section),
+        finding.fix);
 }
 
 void LineRules::outsideSection(int number, std::string_view line, int closedBy) {

@@ -188,6 +188,7 @@ private:
             Finding{at.line, at.column, std::move(rule), std::move(message), std::move(effect), std::move(fix)});
     }
     void placeholders(ValuePlace at, const std::string& path);
+    void unknownPlaceholder(ValuePlace here, const std::string& token);
     // " (line N names it, but the launcher ignores that line)", or nothing.
     std::string ignoredLine(const char* key) const {
         const auto found = walk_.ignoredKeys.find(key);
@@ -574,12 +575,10 @@ void ValueRules::agentLocation() {
     }
 }
 
-void ValueRules::placeholders(ValuePlace at, const std::string& path) {
-    // Every placeholder where the launcher's own search finds it; only the
-    // first of the table that occurs is replaced, at its first occurrence.
-    const CodePage codePage = platform_.systemCodePage();
-    const FolderPlaceholder* first = replacedPlaceholder(codePage, path);
-    const std::size_t replaced = first == nullptr ? std::string::npos : codePage.find(path, first->text);
+namespace {
+
+// Every placeholder where the launcher's own search finds it, by position.
+std::map<std::size_t, std::string> placeholdersIn(const CodePage& codePage, const std::string& path) {
     std::map<std::size_t, std::string> known;
     for (const FolderPlaceholder& placeholder : folderPlaceholders()) {
         for (std::size_t found = codePage.find(path, placeholder.text); found != std::string::npos;
@@ -587,33 +586,49 @@ void ValueRules::placeholders(ValuePlace at, const std::string& path) {
             known.emplace(found, placeholder.text);
         }
     }
+    return known;
+}
+
+// The text from a "<" that opens no placeholder up to the next ">", unless
+// another "<" comes first. Neither is ever the second byte of a character.
+std::string unknownToken(const std::string& path, std::size_t open) {
+    const std::size_t next = path.find_first_of("<>", open + 1);
+    return next != std::string::npos && path[next] == '>' ? path.substr(open, next - open + 1) : "<";
+}
+
+}  // namespace
+
+void ValueRules::unknownPlaceholder(ValuePlace here, const std::string& token) {
+    std::string spelled;
+    for (const FolderPlaceholder& other : folderPlaceholders()) {
+        if (equalsAsciiIgnoringCase(token, other.text)) spelled = other.text;
+    }
+    add(here, "placeholder-unknown",
+        "\"" + token + "\" is no placeholder; the placeholders are " + placeholderList() + ", spelled exactly so.",
+        "It stays in the path as written, and no file of that name can exist.",
+        token == "<"      ? "Remove the \"<\": Windows allows none in a path."
+        : spelled.empty() ? "Use one of the placeholders, or a plain path."
+                          : "Write " + spelled + ".");
+}
+
+void ValueRules::placeholders(ValuePlace at, const std::string& path) {
+    // Only the first placeholder of the table that occurs is replaced, at
+    // its first occurrence.
+    const CodePage codePage = platform_.systemCodePage();
+    const FolderPlaceholder* first = replacedPlaceholder(codePage, path);
+    const std::size_t replaced = first == nullptr ? std::string::npos : codePage.find(path, first->text);
+    const std::map<std::size_t, std::string> known = placeholdersIn(codePage, path);
     for (std::size_t open = codePage.find(path, "<"); open != std::string::npos;) {
         const ValuePlace here{at.line, at.column + static_cast<int>(open)};
-        std::string token = "<";
-        if (const auto placeholder = known.find(open); placeholder != known.end()) {
-            token = placeholder->second;
-            if (open != replaced) {
-                add(here, "placeholder-literal",
-                    "Only one placeholder is replaced: the first of " + placeholderList() + " that occurs, here " +
-                        first->text + " at column " + std::to_string(at.column + static_cast<int>(replaced)) + ".",
-                    "\"" + token + "\" stays in the path as written.", "Keep one placeholder in LOCATION_FILE.");
-            }
-        } else {
-            // Up to the next ">", unless another "<" comes first. Neither is
-            // ever the second byte of a character.
-            const std::size_t next = path.find_first_of("<>", open + 1);
-            if (next != std::string::npos && path[next] == '>') token = path.substr(open, next - open + 1);
-            std::string spelled;
-            for (const FolderPlaceholder& other : folderPlaceholders()) {
-                if (equalsAsciiIgnoringCase(token, other.text)) spelled = other.text;
-            }
-            add(here, "placeholder-unknown",
-                "\"" + token + "\" is no placeholder; the placeholders are " + placeholderList() +
-                    ", spelled exactly so.",
-                "It stays in the path as written, and no file of that name can exist.",
-                token == "<"      ? "Remove the \"<\": Windows allows none in a path."
-                : spelled.empty() ? "Use one of the placeholders, or a plain path."
-                                  : "Write " + spelled + ".");
+        const auto placeholder = known.find(open);
+        const std::string token = placeholder != known.end() ? placeholder->second : unknownToken(path, open);
+        if (placeholder == known.end()) {
+            unknownPlaceholder(here, token);
+        } else if (open != replaced) {
+            add(here, "placeholder-literal",
+                "Only one placeholder is replaced: the first of " + placeholderList() + " that occurs, here " +
+                    first->text + " at column " + std::to_string(at.column + static_cast<int>(replaced)) + ".",
+                "\"" + token + "\" stays in the path as written.", "Keep one placeholder in LOCATION_FILE.");
         }
         open = codePage.find(path, "<", open + token.size());
     }

@@ -53,7 +53,14 @@ const Option* findOption(const std::string& argument) {
 std::vector<CommandArgument> commandArguments(Platform& platform, const std::vector<std::u16string>& arguments) {
     std::vector<CommandArgument> converted;
     for (const std::u16string& argument : arguments) {
-        converted.emplace_back(platform.toSystemCodePage(argument, true).text, spellPath(platform, argument));
+        std::string text = platform.toSystemCodePage(argument, true).text;
+        // Only the program and the value of a path option are spelled as
+        // paths: a short name is asked of the file system, and an argument
+        // for the agent such as \\server\共享 must not make the launcher wait
+        // on the network.
+        const Option* previous = converted.empty() ? nullptr : findOption(converted.back().text);
+        const bool path = converted.empty() || (previous != nullptr && previous->isPath);
+        converted.emplace_back(text, path ? spellPath(platform, argument) : SpelledPath{text});
     }
     return converted;
 }

@@ -112,8 +112,14 @@ TEST(SpelledPaths, AsWrittenOrShortNameOrUnnamed) {
     // PATH, part by part; and an argument: its text as Windows spells it,
     // its path as the launcher does.
     EXPECT_EQ(spellPathList(platform, u"C:\\测试 image;;张;bin"), "C:\\___I~PSY;;?;bin");
-    const CommandArgument argument = commandArguments(platform, {u"C:\\Users\\Łukasz\\x"})[0];
-    EXPECT_EQ(argument.text + "|" + argument.path.text, "C:\\Users\\Lukasz\\x|C:\\Users\\UKASZ~1\\x");
+    // Only the program and a path option's value are paths: no other
+    // argument sends the launcher to the file system for a short name.
+    const std::vector<CommandArgument> arguments =
+        commandArguments(platform, {u"C:\\Users\\Łukasz\\x", u"-log", u"C:\\测试 image\\t.log", u"C:\\测试 image"});
+    EXPECT_EQ(arguments[0].text, "C:\\Users\\Lukasz\\x");
+    EXPECT_EQ(arguments[0].path.text, "C:\\Users\\UKASZ~1\\x");
+    EXPECT_EQ(arguments[2].path.text, "C:\\___I~PSY\\t.log");
+    EXPECT_EQ(arguments[3].path.text, "C:\\?? image");
 }
 
 // Programs as the launcher finds itself (findProgram) and as a start finds

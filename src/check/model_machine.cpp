@@ -45,11 +45,15 @@ private:
 ModelMachine::ModelMachine(Platform& inner, ChildModel model, const LauncherState& run)
     : ReadOnlyPlatform(inner), model_(std::move(model)), run_(run) {}
 
-// Windows names files in any letter case, with either separator.
+// Windows names files in any letter case, with either separator; the
+// second byte of a double-byte character is no letter.
 std::string ModelMachine::folded(const std::string& path) {
+    const CodePage codePage = systemCodePage();
     std::string normal;
-    if (normalizePath(CodePage(), normal, path) != 0) normal = path;
-    for (char& c : normal) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    if (normalizePath(codePage, normal, path) != 0) normal = path;
+    for (std::size_t i = 0; i < normal.size(); i = codePage.next(normal, i)) {
+        if (normal[i] >= 'A' && normal[i] <= 'Z') normal[i] = static_cast<char>(normal[i] - 'A' + 'a');
+    }
     return normal;
 }
 

@@ -80,7 +80,7 @@ public:
 private:
     [[nodiscard]] int play(const std::string& program, const std::string& commandLine, bool waited);
     void leaveAgent();
-    [[nodiscard]] static std::string folded(const std::string& path);
+    [[nodiscard]] std::string folded(const std::string& path);
 
     ChildModel model_;
     const LauncherState& run_;

@@ -120,6 +120,14 @@ TEST(SpelledPaths, AsWrittenOrShortNameOrUnnamed) {
     EXPECT_EQ(arguments[0].path.text, "C:\\Users\\UKASZ~1\\x");
     EXPECT_EQ(arguments[2].path.text, "C:\\___I~PSY\\t.log");
     EXPECT_EQ(arguments[3].path.text, "C:\\?? image");
+    // The options that name a file or folder take such an argument as a path.
+    CommandLineValues values;
+    ASSERT_EQ(parseCommandLine(commandArguments(platform, {u"x", u"-input", u"Łi", u"-appDataLocation", u"Ła", u"-log",
+                                                           u"Łl", u"-nl", u"Łn"}),
+                               values),
+              ParseResult::Continue);
+    EXPECT_EQ(values.pathsWithoutShortForm, (Strings{"?i", "?a", "?l"}));
+    EXPECT_EQ(values.argNL, "Ln");
 }
 
 // Programs as the launcher finds itself (findProgram) and as a start finds

@@ -235,13 +235,10 @@ bool programExists(Platform& platform, const std::string& program) {
 void resolveLauncherIdentity(Platform& platform, const std::string& programName, LauncherIdentity& identity) {
     std::string found = findProgram(platform, programName);
     if (found.empty()) found = findProgram(platform, programName + ".exe");
-    setLauncherIdentity(platform.systemCodePage(), found, identity);
-}
-
-void setLauncherIdentity(const CodePage& codePage, const std::string& fullPath, LauncherIdentity& identity) {
-    identity.launcherFullPath = fullPath;
-    identity.launcherDir = directoryPart(codePage, fullPath);
-    identity.launcherFile = filePart(codePage, fullPath);
+    const CodePage codePage = platform.systemCodePage();
+    identity.launcherFullPath = found;
+    identity.launcherDir = directoryPart(codePage, found);
+    identity.launcherFile = filePart(codePage, found);
     identity.launcherName = stripExtension(codePage, identity.launcherFile);
 }
 

@@ -52,10 +52,6 @@ void buildAgentFor(Platform& platform, LauncherState& state);
 /// with ".exe" appended; all four stay empty when both lookups fail.
 void resolveLauncherIdentity(Platform& platform, const std::string& programName, LauncherIdentity& identity);
 
-/// Sets launcherFullPath to fullPath and the folder (with its backslash),
-/// file and base name taken from it.
-void setLauncherIdentity(const CodePage& codePage, const std::string& fullPath, LauncherIdentity& identity);
-
 /// Runs the launch sequence on the arguments (element 0 is the program
 /// name as given) and returns the process's exit code.
 [[nodiscard]] LaunchOutcome runLaunchSequence(Platform& platform, LauncherState& state,
